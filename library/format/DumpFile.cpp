@@ -1,0 +1,1 @@
+#include "library/format/DumpFile.h"

@@ -1,0 +1,1 @@
+// Keeps the target non-empty until the resources arrive.

@@ -1,0 +1,20 @@
+# Sourced by scripts/test: a private jackd with the dummy driver (no sound card needed),
+# under a server name of its own so that it never meets a user's JACK server.
+start_private_jack() {
+    export JACK_DEFAULT_SERVER="tessel-test-$$"
+    export JACK_NO_AUDIO_RESERVATION=1
+    jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 64 \
+        >"${TESSEL_ARTIFACTS:-/tmp}/jackd.log" 2>&1 &
+    JACK_PID=$!
+    for _ in $(seq 50); do
+        if jack_lsp -s "$JACK_DEFAULT_SERVER" >/dev/null 2>&1; then return 0; fi
+        sleep 0.1
+    done
+    echo "warning: the private JACK server did not start; end-to-end tests will skip" >&2
+}
+stop_private_jack() {
+    if [[ -n "${JACK_PID:-}" ]]; then
+        kill "$JACK_PID" 2>/dev/null || true
+        wait "$JACK_PID" 2>/dev/null || true
+    fi
+}
