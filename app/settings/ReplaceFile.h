@@ -1,0 +1,12 @@
+#pragma once
+// Replaces a file's content as one step: the bytes go to a new temporary file in the same
+// folder, are flushed to the disk, and the temporary file is renamed over the target. A
+// failure at any point leaves the old file exactly as it was and removes the temporary file.
+#include <filesystem>
+#include <string_view>
+
+namespace tessel {
+
+bool ReplaceFileContent(const std::filesystem::path& target, std::string_view content);
+
+}  // namespace tessel
