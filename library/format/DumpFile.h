@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "library/format/RolandMessage.h"
@@ -12,10 +14,13 @@
 namespace tessel::format {
 
 inline constexpr std::size_t kPairBlockSize = 798;  // three 266-byte messages, two records
+inline constexpr std::size_t kFindTextLimit = 19;   // characters of a search text that count
 
 struct PatchEntry {
     int index;         // 0-based position in the dump, may pass 63 in longer files
     std::string name;  // the 16 stored bytes cut at the first zero byte, blanks kept
+
+    bool operator==(const PatchEntry&) const = default;
 };
 
 // Offset of the F0 of the first F0 41 dd 3D 12 05, or none (also when unreadable).
@@ -25,17 +30,34 @@ std::vector<PatchEntry> ReadPatchNames(const std::filesystem::path& file);
 // The 384 bytes of record `index`, following message boundaries; none on any shortfall.
 std::optional<PatchRecord> ReadPatchRecord(const std::filesystem::path& file, int index);
 
+// The same, telling a file that cannot be opened or read (error set) from one that holds
+// no dump or too little of it (error clear).
+std::optional<std::uint64_t> FindDumpStart(const std::filesystem::path& file,
+                                           std::error_code& error);
+std::vector<PatchEntry> ReadPatchNames(const std::filesystem::path& file, std::error_code& error);
+std::optional<PatchRecord> ReadPatchRecord(const std::filesystem::path& file, int index,
+                                           std::error_code& error);
+
+// The same over bytes already in memory (the whole file's contents).
+std::optional<std::uint64_t> FindDumpStartInBytes(std::span<const std::uint8_t> bytes);
+std::vector<PatchEntry> ReadPatchNamesFromBytes(std::span<const std::uint8_t> bytes);
+std::optional<PatchRecord> ReadPatchRecordFromBytes(std::span<const std::uint8_t> bytes, int index);
+
 // "%d%d" of group index / 8 + 1 and number index % 8 + 1: 0 gives "11", 64 gives "91".
 std::string PatchLabel(int index);
 // (v % 10) + (v / 10) * 8 - 9: "35" read as 35 gives 20.
 int LabelToIndex(int label);
 // "11- NAME": the patch list's entry text.
 std::string PatchEntryText(const PatchEntry& entry);
+// "FILE\t11- NAME": a Find result's entry text, the file name as listed.
+std::string FindResultText(std::string_view fileName, const PatchEntry& entry);
 // True when text occurs in name, letters compared without regard to case.
 bool NameContains(std::string_view name, std::string_view text);
 
 // Bare names of the files in folder matching "*.syx" without regard to case, folders
 // excluded, sorted without regard to case; empty when the folder cannot be listed.
 std::vector<std::string> ListDumpFiles(const std::filesystem::path& folder);
+// The same; error set when the folder cannot be listed.
+std::vector<std::string> ListDumpFiles(const std::filesystem::path& folder, std::error_code& error);
 
 }  // namespace tessel::format
