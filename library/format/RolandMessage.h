@@ -23,7 +23,7 @@ inline constexpr std::uint8_t kCommandRq1 = 0x11;
 inline constexpr std::uint8_t kDefaultDeviceByte = 0x10;  // device ID 17 as the user counts
 
 inline constexpr std::size_t kHeaderSize = 8;
-inline constexpr std::size_t kDt1MessageSize = 266;      // 8 header, 256 data, checksum, F7
+inline constexpr std::size_t kDt1MessageSize = 266;  // 8 header, 256 data, checksum, F7
 inline constexpr std::size_t kRequestSize = 13;
 inline constexpr std::size_t kPatchRecordSize = 384;
 inline constexpr std::size_t kPatchNameSize = 16;
