@@ -1,0 +1,188 @@
+#include "app/dialogs/TemplateDialogControls.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QToolTip>
+
+#include "app/dialogs/TemplateDialog.h"
+
+namespace tessel {
+namespace {
+
+constexpr int kDefaultTabStopUnits = 32;
+constexpr int kTextMargin = 3;
+
+}  // namespace
+
+TabStopDelegate::TabStopDelegate(std::vector<int> stopsInPixels, QObject* parent)
+    : QStyledItemDelegate(parent), stops_(std::move(stopsInPixels)) {
+    std::erase_if(stops_, [](int stop) { return stop <= 0; });
+    std::sort(stops_.begin(), stops_.end());
+}
+
+int TabStopDelegate::StopAfter(int x) const {
+    if (stops_.empty()) {
+        return x + 1;
+    }
+    for (int stop : stops_) {
+        if (stop > x) {
+            return stop;
+        }
+    }
+    const int spacing = stops_.size() == 1 ? stops_.front() : stops_.back() - stops_.end()[-2];
+    const int last = stops_.back();
+    return last + ((x - last) / spacing + 1) * spacing;
+}
+
+void TabStopDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QString text = item.text;
+    item.text.clear();
+    const QWidget* widget = option.widget;
+    QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+
+    const bool selected = (option.state & QStyle::State_Selected) != 0;
+    painter->save();
+    painter->setFont(item.font);
+    painter->setPen(item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    const QRect area = option.rect.adjusted(kTextMargin, 0, 0, 0);
+    int x = 0;
+    const QStringList parts = text.split('\t');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            x = StopAfter(x);
+        }
+        const QRect cell(area.left() + x, area.top(), area.width() - x, area.height());
+        painter->drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, parts[i]);
+        x += item.fontMetrics.horizontalAdvance(parts[i]);
+    }
+    painter->restore();
+}
+
+QSize TabStopDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const QStringList parts = index.data(Qt::DisplayRole).toString().split('\t');
+    int x = 0;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            x = StopAfter(x);
+        }
+        x += option.fontMetrics.horizontalAdvance(parts[i]);
+    }
+    size.setWidth(std::max(size.width(), x + 2 * kTextMargin));
+    return size;
+}
+
+ListBox::ListBox(bool sorted, const DialogUnits& units, QWidget* parent)
+    : QListWidget(parent), sorted_(sorted), units_(units) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+}
+
+int ListBox::AddString(const QString& text) {
+    int row = count();
+    if (sorted_) {
+        const auto before = [&](int r) {
+            return QString::compare(item(r)->text(), text, Qt::CaseInsensitive) <= 0;
+        };
+        int low = 0;
+        int high = count();
+        while (low < high) {
+            const int middle = (low + high) / 2;
+            if (before(middle)) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        row = low;
+    }
+    insertItem(row, text);
+    return row;
+}
+
+void ListBox::SetColumnWidth(int pixels) {
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::TopToBottom);
+    setWrapping(true);
+    setResizeMode(QListView::Adjust);
+    setGridSize(QSize(std::max(1, pixels), fontMetrics().height() + 2));
+}
+
+void ListBox::SetTabStops(const std::vector<int>& dialogUnits) {
+    std::vector<int> pixels;
+    for (int units : dialogUnits.empty() ? std::vector<int>{kDefaultTabStopUnits} : dialogUnits) {
+        pixels.push_back(units_.ToPixelsX(units));
+    }
+    QAbstractItemDelegate* previous = itemDelegate();
+    setItemDelegate(new TabStopDelegate(std::move(pixels), this));
+    if (previous != nullptr && previous->parent() == this) {
+        previous->deleteLater();
+    }
+}
+
+TrackBar::TrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    setRange(0, 100);
+}
+
+void TrackBar::ReportIfHandled(const QEvent& event) {
+    if (event.isAccepted()) {
+        emit userMoved(value());
+    }
+}
+
+void TrackBar::keyPressEvent(QKeyEvent* event) {
+    QSlider::keyPressEvent(event);
+    ReportIfHandled(*event);
+}
+
+void TrackBar::mousePressEvent(QMouseEvent* event) {
+    QSlider::mousePressEvent(event);
+    ReportIfHandled(*event);
+}
+
+void TrackBar::mouseMoveEvent(QMouseEvent* event) {
+    QSlider::mouseMoveEvent(event);
+    ReportIfHandled(*event);
+}
+
+void TrackBar::mouseReleaseEvent(QMouseEvent* event) {
+    QSlider::mouseReleaseEvent(event);
+    ReportIfHandled(*event);
+}
+
+void TrackBar::wheelEvent(QWheelEvent* event) {
+    QSlider::wheelEvent(event);
+    ReportIfHandled(*event);
+}
+
+QValidator::State UpperCaseValidator::validate(QString& input, int& /*position*/) const {
+    input = input.toUpper();
+    return Acceptable;
+}
+
+void WrappingLabel::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(contentsRect(), int(alignment()) | Qt::TextWrapAnywhere, text());
+}
+
+bool WrappingLabel::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !text().isEmpty()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        return true;
+    }
+    return QLabel::event(event);
+}
+
+}  // namespace tessel

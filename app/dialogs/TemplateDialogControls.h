@@ -1,0 +1,90 @@
+#pragma once
+// Widgets that give Qt's controls the behaviour the dialog templates ask for: a list box that
+// inserts in case-insensitive order and draws tab stops, a track bar that tells user moves
+// from moves made by code, an edit filter for upper case and a label that wraps long paths.
+#include <vector>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QSlider>
+#include <QStyledItemDelegate>
+#include <QValidator>
+
+namespace tessel {
+
+class DialogUnits;
+
+// Draws each tab-separated part of an entry at its tab stop (in pixels). One stop repeats
+// at its multiples; several are used as given, later parts following at the last spacing.
+class TabStopDelegate : public QStyledItemDelegate {
+public:
+    TabStopDelegate(std::vector<int> stopsInPixels, QObject* parent);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    int StopAfter(int x) const;  // the first stop beyond x, in pixels
+
+private:
+    std::vector<int> stops_;
+};
+
+class ListBox : public QListWidget {
+    Q_OBJECT
+public:
+    ListBox(bool sorted, const DialogUnits& units, QWidget* parent);
+
+    // Adds an entry: in case-insensitive order when the list is sorted, else at the end.
+    // Returns the row it went to.
+    int AddString(const QString& text);
+    // Entries flow top to bottom in columns of this many pixels, scrolling sideways.
+    void SetColumnWidth(int pixels);
+    // Tab stops in dialog units of the owning dialog.
+    void SetTabStops(const std::vector<int>& dialogUnits);
+    bool IsSorted() const { return sorted_; }
+
+private:
+    bool sorted_;
+    const DialogUnits& units_;
+};
+
+// A horizontal track bar. userMoved fires after every mouse, wheel or key action of the
+// user, even when it leaves the position unchanged; setting the value from code is silent.
+class TrackBar : public QSlider {
+    Q_OBJECT
+public:
+    explicit TrackBar(QWidget* parent);
+
+signals:
+    void userMoved(int position);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void ReportIfHandled(const QEvent& event);
+};
+
+// Turns typed letters into upper case.
+class UpperCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
+};
+
+// A label whose text (typically a full path) wraps at any character instead of being cut
+// off; the whole text is also offered as the tool tip.
+class WrappingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+};
+
+}  // namespace tessel
