@@ -1,5 +1,6 @@
 #include "library/format/RolandMessage.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace tessel::format {
@@ -24,14 +25,14 @@ Address SevenBitTriple(std::uint32_t value) {
 // F0 41 dd 3D cc a2 a1 a0 body cs F7, the checksum over the address and the body.
 Bytes BuildMessage(std::uint8_t deviceByte, std::uint8_t command, Address address,
                    std::span<const std::uint8_t> body) {
-    Bytes message;
-    message.reserve(kHeaderSize + body.size() + 2);
-    message.insert(message.end(), {kExclusiveStart, kRolandId, deviceByte, kJd800ModelId, command,
-                                   address[0], address[1], address[2]});
-    message.insert(message.end(), body.begin(), body.end());
-    const std::span<const std::uint8_t> summed(message.begin() + 5, message.end());
-    message.push_back(RolandChecksum(summed));
-    message.push_back(kExclusiveEnd);
+    const std::array<std::uint8_t, kHeaderSize> header{kExclusiveStart, kRolandId, deviceByte,
+                                                       kJd800ModelId,   command,   address[0],
+                                                       address[1],      address[2]};
+    Bytes message(kHeaderSize + body.size() + 2);
+    const auto bodyStart = std::copy(header.begin(), header.end(), message.begin());
+    const auto bodyEnd = std::copy(body.begin(), body.end(), bodyStart);
+    *bodyEnd = RolandChecksum(std::span<const std::uint8_t>(bodyStart - 3, bodyEnd));
+    message.back() = kExclusiveEnd;
     return message;
 }
 
