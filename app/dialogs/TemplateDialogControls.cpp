@@ -6,6 +6,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolTip>
 
@@ -110,6 +111,16 @@ int ListBox::AddString(const QString& text) {
     return row;
 }
 
+void ListBox::SelectFromCode(int row) {
+    const QSignalBlocker quiet(this);
+    if (row < 0 || row >= count()) {
+        clearSelection();
+        setCurrentRow(-1);
+        return;
+    }
+    setCurrentRow(row);
+}
+
 void ListBox::SetColumnWidth(int pixels) {
     setViewMode(QListView::ListMode);
     setFlow(QListView::TopToBottom);
@@ -170,11 +181,23 @@ QValidator::State UpperCaseValidator::validate(QString& input, int& /*position*/
     return Acceptable;
 }
 
+// Wraps at any character; when even that does not fit, the start is dropped and marked
+// with an ellipsis, since the end of a path (the file name) says the most.
 void WrappingLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-    painter.drawText(contentsRect(), int(alignment()) | Qt::TextWrapAnywhere, text());
+    const QRect area = contentsRect();
+    const int flags = int(alignment()) | Qt::TextWrapAnywhere;
+    const QString full = text();
+    QString shown = full;
+    for (qsizetype cut = 1; cut < full.size(); ++cut) {
+        if (painter.boundingRect(area, flags, shown).height() <= area.height()) {
+            break;
+        }
+        shown = QChar(0x2026) + full.mid(cut);
+    }
+    painter.drawText(area, flags, shown);
 }
 
 bool WrappingLabel::event(QEvent* event) {

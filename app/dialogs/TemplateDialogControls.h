@@ -37,6 +37,8 @@ public:
     // Adds an entry: in case-insensitive order when the list is sorted, else at the end.
     // Returns the row it went to.
     int AddString(const QString& text);
+    // Selects (or with -1 clears) an entry without telling the user-action handlers.
+    void SelectFromCode(int row);
     // Entries flow top to bottom in columns of this many pixels, scrolling sideways.
     void SetColumnWidth(int pixels);
     // Tab stops in dialog units of the owning dialog.

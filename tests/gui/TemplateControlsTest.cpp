@@ -102,3 +102,31 @@ TEST(TrackBar, UserActionsAreReportedEvenWithoutChangeAndCodeIsSilent) {
 
 }  // namespace
 }  // namespace tessel
+
+namespace tessel {
+namespace {
+
+TEST(ListBoxSelection, CodeSelectsSilentlyTheUserIsHeard) {
+    const DialogUnits units(TemplateDialog::DialogFont());
+    ListBox list(true, units, nullptr);
+    for (const char* text : {"a", "b", "c"}) {
+        list.AddString(text);
+    }
+    int heard = 0;
+    QObject::connect(&list, &QListWidget::itemSelectionChanged, [&] { ++heard; });
+    list.SelectFromCode(2);
+    EXPECT_EQ(list.currentRow(), 2);
+    EXPECT_TRUE(list.item(2)->isSelected());
+    list.SelectFromCode(7);
+    EXPECT_EQ(list.currentRow(), -1);
+    EXPECT_TRUE(list.selectedItems().isEmpty());
+    EXPECT_EQ(heard, 0);
+    list.show();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.item(1)).center());
+    EXPECT_EQ(list.currentRow(), 1);
+    EXPECT_GE(heard, 1);
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,42 @@
+#include "app/window/LibrarianApp.h"
+
+#include <QDir>
+
+#include "app/settings/SettingsStore.h"
+#include "app/window/LibrarianDlg.h"
+
+namespace tessel {
+
+QString ExecutableFolder(const QString& executablePath) {
+    const qsizetype cut =
+        std::max(executablePath.lastIndexOf(u'/'), executablePath.lastIndexOf(u'\\'));
+    return cut < 0 ? QString() : executablePath.left(cut);
+}
+
+QString SettingsPathFor(const QString& executablePath) {
+    return ExecutableFolder(executablePath) + QDir::separator() + QStringLiteral("tessel.ini");
+}
+
+CLibrarianApp::CLibrarianApp(QString executablePath, UserPrompts& prompts)
+    : executablePath_(std::move(executablePath)), prompts_(prompts) {}
+
+CLibrarianApp::~CLibrarianApp() = default;
+
+void CLibrarianApp::SetWindowCreatedHandler(std::function<void(CLibrarianDlg&)> handler) {
+    windowCreated_ = std::move(handler);
+}
+
+bool CLibrarianApp::Startup() {
+    settingsPath_ = SettingsPathFor(executablePath_);
+    settings_ = std::make_unique<SettingsStore>(settingsPath_.toStdString());
+    {
+        CLibrarianDlg window({*settings_, prompts_, ExecutableFolder(executablePath_)});
+        if (windowCreated_) {
+            windowCreated_(window);
+        }
+        window.exec();
+    }
+    return false;
+}
+
+}  // namespace tessel

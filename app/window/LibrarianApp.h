@@ -1,0 +1,48 @@
+#pragma once
+// The application object: points the settings store at "tessel.ini" beside the executable,
+// runs the main window modally and ends the program when it closes.
+#include <functional>
+#include <memory>
+
+#include <QString>
+
+namespace tessel {
+
+class CLibrarianDlg;
+class SettingsStore;
+class UserPrompts;
+
+// The executable's folder: its full path cut at the last folder separator ('/' or '\'),
+// empty when there is none.
+QString ExecutableFolder(const QString& executablePath);
+// That folder, the platform's separator and "tessel.ini".
+QString SettingsPathFor(const QString& executablePath);
+
+class CLibrarianApp {
+public:
+    // `executablePath` is the running program's full path (QCoreApplication's
+    // applicationFilePath(), not the current folder).
+    CLibrarianApp(QString executablePath, UserPrompts& prompts);
+    ~CLibrarianApp();
+    CLibrarianApp(const CLibrarianApp&) = delete;
+    CLibrarianApp& operator=(const CLibrarianApp&) = delete;
+
+    // Called with the main window after it is created and before it runs, e.g. to make it
+    // the owner of the prompts' message boxes.
+    void SetWindowCreatedHandler(std::function<void(CLibrarianDlg&)> handler);
+
+    // Runs the whole program: the main window's modal run. Returns false, as the program
+    // then ends.
+    bool Startup();
+
+    const QString& SettingsPath() const { return settingsPath_; }
+
+private:
+    QString executablePath_;
+    UserPrompts& prompts_;
+    QString settingsPath_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::function<void(CLibrarianDlg&)> windowCreated_;
+};
+
+}  // namespace tessel

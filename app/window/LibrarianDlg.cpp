@@ -1,0 +1,124 @@
+#include "app/window/LibrarianDlg.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QGroupBox>
+#include <QLabel>
+
+#include "app/dialogs/TemplateDialogControls.h"
+#include "app/prompts/UserPrompts.h"
+#include "app/settings/SettingsStore.h"
+#include "app/window/SettingsKeys.h"
+#include "app/window/WindowArt.h"
+#include "resources/templates/MainWindowTemplate.h"
+
+namespace tessel {
+namespace {
+
+namespace ids = templates::main_window;
+
+// Patch list columns are 140 pixels at the classic dialog font, whose average character is
+// 6 pixels wide; they grow with the dialog font so a full "88- " and 16-character name fits.
+constexpr double kPatchListColumnPixels = 140.0;
+constexpr double kClassicAverageCharWidth = 6.0;
+constexpr int kResultsTabStopUnits = 65;
+
+}  // namespace
+
+CLibrarianDlg::CLibrarianDlg(WindowServices services, QWidget* parent)
+    : TemplateDialog(templates::MainWindowTemplate(), parent),
+      services_(std::move(services)),
+      icon_(WindowIcon()) {
+    ConnectLibraryControls();
+    ConnectBankControls();
+    ConnectPreviewControls();
+    ConnectCommandButtons();
+}
+
+CLibrarianDlg::~CLibrarianDlg() {
+    ShutdownWindow();
+}
+
+void CLibrarianDlg::setVisible(bool visible) {
+    if (visible) {
+        InitializeWindow();
+    }
+    TemplateDialog::setVisible(visible);
+}
+
+// Quit (OK), Escape and the close box (Cancel) all end here.
+void CLibrarianDlg::done(int result) {
+    ShutdownWindow();
+    TemplateDialog::done(result);
+}
+
+void CLibrarianDlg::InitializeWindow() {
+    if (initialized_) {
+        return;
+    }
+    initialized_ = true;
+    if (!icon_.isNull()) {
+        setWindowIcon(icon_);
+    }
+    Control<QGroupBox>(ids::kPatchFrame)->setTitle(QStringLiteral("<None>"));
+    library_.libraryFolder = QString::fromStdString(services_.settings.ReadString(
+        keys::kDevice, keys::kLibraryFolder, services_.executableFolder.toStdString()));
+    ReadPreviewValues();
+    recording_ = false;
+    AddCustomPreviewEntries();
+    LoadMotifs();
+    UpdatePreviewControls();
+    ShowPreviewSelection();
+    SetUpTrackBars();
+    ApplyMidiSettings();
+    SetPatchListColumnWidth();
+    RefreshFileList();
+    ShowLastTransferPath();
+    SelectLastTransferredFile();
+    Control<ListBox>(ids::kResultsList)->SetTabStops({kResultsTabStopUnits});
+    ShowPicture();
+    ShowTrackBarLabels();
+    bankModified_ = 0;
+    ClearBank();
+}
+
+void CLibrarianDlg::ShutdownWindow() {
+    if (!initialized_ || shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    ReleaseReceiveBuffer();
+    StopPreview();
+    WritePreviewSettings(services_.settings, ValuesToWrite());
+    CloseMidiPorts();
+}
+
+void CLibrarianDlg::SetPatchListColumnWidth() {
+    const double scale = std::max(1.0, Units().AverageCharWidth() / kClassicAverageCharWidth);
+    Control<ListBox>(ids::kPatchList)
+        ->SetColumnWidth(int(std::lround(kPatchListColumnPixels * scale)));
+}
+
+void CLibrarianDlg::ShowLastTransferPath() {
+    library_.lastTransferPath = QString::fromStdString(
+        services_.settings.ReadString(keys::kConfig, keys::kLastTransferPath, ""));
+    Control<QLabel>(ids::kTransferLabel)->setText(library_.lastTransferPath);
+}
+
+void CLibrarianDlg::ShowPicture() {
+    picture_ = WithSystemColours(WindowPicture(), palette());
+    Control<QLabel>(ids::kPictureLabel)->setPixmap(picture_);
+}
+
+void CLibrarianDlg::SetDirectory() {
+    QString folder = library_.libraryFolder;
+    if (!services_.prompts.ChooseFolder(folder)) {
+        return;
+    }
+    library_.libraryFolder = folder;
+    services_.settings.WriteString(keys::kDevice, keys::kLibraryFolder, folder.toStdString());
+    RefreshFileList();
+}
+
+}  // namespace tessel

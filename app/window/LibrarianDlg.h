@@ -1,0 +1,135 @@
+#pragma once
+// The main window: one fixed-size dialog holding every control of the librarian. It brings
+// the subsystems up in a fixed order when it is first shown (InitializeWindow), routes each
+// control notification and MIDI notice to its operation, and runs the close sequence
+// (ShutdownWindow) exactly once, whether it is closed by Quit, Escape or the close box.
+#include <cstdint>
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+#include "app/dialogs/TemplateDialog.h"
+#include "app/window/PreviewSettings.h"
+#include "app/window/WindowServices.h"
+#include "midi/service/QueuedNotices.h"
+
+class QLabel;
+class QListWidget;
+
+namespace tessel {
+
+class ListBox;
+class TrackBar;
+
+// Library state: the folder listed, the file whose patches are shown, the file last sent
+// whole or received into.
+struct LibraryPaths {
+    QString libraryFolder;
+    QString loadedDumpPath;
+    QString lastTransferPath;
+};
+
+class CLibrarianDlg : public TemplateDialog, public midi::MidiNoticeHandler {
+    Q_OBJECT
+public:
+    explicit CLibrarianDlg(WindowServices services, QWidget* parent = nullptr);
+    ~CLibrarianDlg() override;
+
+    // The one-time start sequence; runs when the window is first shown, or earlier when
+    // called directly. Later calls do nothing.
+    void InitializeWindow();
+    // The close sequence; runs once, as the window closes or is destroyed after having been
+    // initialised. Later calls do nothing.
+    void ShutdownWindow();
+
+    void ShowAboutBox();
+    void RunMidiSettings();
+    // Record enabled for custom motifs only, track bars and their labels for the two
+    // built-in patterns only.
+    void UpdatePreviewControls();
+
+    const PreviewValues& Preview() const { return preview_; }
+    const LibraryPaths& Library() const { return library_; }
+    bool IsInitialized() const { return initialized_; }
+    bool IsShutDown() const { return shutDown_; }
+
+    // MIDI service notices, delivered on the window thread.
+    void CaptureEvent(std::uint32_t message) override;
+    void OnMidiOutDone(midi::MidiHeader* header) override;
+    void OnMidiInLongData(midi::MidiHeader* header) override;
+
+    void setVisible(bool visible) override;
+    void done(int result) override;
+
+private:
+    enum class Slider { Range, Velocity, Tempo };
+    static constexpr Slider kAllSliders[] = {Slider::Range, Slider::Velocity, Slider::Tempo};
+    struct SliderBinding;
+    static const SliderBinding& BindingOf(Slider slider);
+
+    // Start sequence pieces, in the order they run.
+    void ReadPreviewValues();
+    void AddCustomPreviewEntries();
+    void ShowPreviewSelection();
+    void SetUpTrackBars();
+    void SetPatchListColumnWidth();
+    void ShowLastTransferPath();
+    void ShowPicture();
+    void ShowTrackBarLabels();
+
+    // Preview controls.
+    void ConnectPreviewControls();
+    void OnTrackBarMoved(Slider slider, int position);
+    void ShowTrackBarLabel(Slider slider);
+    void OnPreviewTypeChosen(int entry);
+    void OnAutoPreviewClicked(bool checked);
+    void OnRecordButton();
+    PreviewSettings ValuesToWrite() const;
+
+    // Control wiring.
+    void ConnectLibraryControls();
+    void ConnectBankControls();
+    void ConnectCommandButtons();
+    void ConnectButton(int id, void (CLibrarianDlg::*operation)());
+    void SetDirectory();
+
+    // Hooks the later subsystems fill. Each runs at its place in the start or close
+    // sequence or behind its control; empty until that subsystem arrives.
+    void LoadMotifs();                 // start step 9: the custom motifs from "custom.dat"
+    void ApplyMidiSettings();          // start step 13: read the device keys, open the output
+    void RefreshFileList();            // start step 15: list libraryFolder, load the first file
+    void SelectLastTransferredFile();  // start step 17: reselect lastTransferPath's file
+    void ClearBank();                  // start step 21 and the Clear button
+    void ReleaseReceiveBuffer();       // close step 1
+    void StopPreview();                // close step 2, waits at most 1000 ms
+    void CloseMidiPorts();             // close step 4: output, then input
+    void StartPreview();               // Preview button, Enter, Auto Preview
+    void StartRecording();
+    void StopRecording();
+    void LoadSelectedDump();  // file list selection by the user
+    void SendDump();          // Send button, file list double-click
+    void ReceiveDump();       // Receive... button
+    void OnPatchSelected();   // patch list selection by the user
+    void SetSlot();           // Set button, double-click in the patch or results list
+    void RenameSlot();        // Ren button, double-click in the bank tree
+    void AuditionSlot();      // bank tree selection by the user
+    void LoadBank();          // Load... button
+    void SaveBank();          // Save... button
+    void FindPatch();         // Find button
+    void OnResultSelected();  // results list selection by the user
+
+    WindowServices services_;
+    QIcon icon_;
+    QPixmap picture_;
+    PreviewValues preview_;
+    int storedPreviewType_ = 0;  // par_Motif as read, written back until the user chooses
+    int storedAutoPreview_ = 1;  // par_TestSel as read, written back until the user clicks
+    LibraryPaths library_;
+    bool recording_ = false;
+    int bankModified_ = 0;
+    bool initialized_ = false;
+    bool shutDown_ = false;
+};
+
+}  // namespace tessel

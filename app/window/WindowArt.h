@@ -1,0 +1,17 @@
+#pragma once
+// The main window's icon and picture from the program's artwork; null when the artwork is
+// not built in, in which case the window has no icon and an empty picture.
+#include <QIcon>
+#include <QPalette>
+#include <QPixmap>
+
+namespace tessel {
+
+QIcon WindowIcon();
+QPixmap WindowPicture();
+
+// Black, dark grey, light grey and white become the palette's button text, shadow, face and
+// highlight colours, so the picture sits on the dialog like a part of it.
+QPixmap WithSystemColours(const QPixmap& picture, const QPalette& palette);
+
+}  // namespace tessel
