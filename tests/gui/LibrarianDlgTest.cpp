@@ -328,6 +328,20 @@ TEST(LibrarianDlgPreview, ChoosingATypeUpdatesControlsAndReplacesTheStoredType) 
     EXPECT_EQ(fixture.Stored("par_Motif"), 1);
 }
 
+TEST(LibrarianDlgPreview, EnterPressesPreviewWhereverTheFocusIsOutsideButtons) {
+    WindowOnTempSettings fixture;
+    CLibrarianDlg& window = *fixture.window;
+    window.show();
+    int previews = 0;
+    QObject::connect(Find<QPushButton>(window, "previewButton"), &QPushButton::clicked,
+                     [&] { ++previews; });
+    for (const char* name : {"fileList", "searchField", "rangeSlider"}) {
+        QTest::keyClick(Find(window, name), Qt::Key_Return);
+    }
+    EXPECT_EQ(previews, 3);
+    EXPECT_TRUE(window.isVisible());
+}
+
 TEST(LibrarianDlgPreview, SelectingFromCodeChangesNoValue) {
     WindowOnTempSettings fixture("[config]\npar_Motif=12\npar_TestSel=1\n");
     CLibrarianDlg& window = *fixture.window;
