@@ -1,6 +1,7 @@
 #include "library/format/DumpFile.h"
 
 #include <algorithm>
+#include <array>
 
 #include "library/format/DumpReaders.h"
 #include "library/format/FileWindow.h"
@@ -11,8 +12,17 @@ namespace {
 
 constexpr std::string_view kDumpExtension = ".syx";
 
+// Letters A-Z and a-z fold to small letters; every other byte stays itself.
+constexpr std::array<char, 256> kFolded = [] {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return table;
+}();
+
 char FoldCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return kFolded[static_cast<unsigned char>(c)];
 }
 
 bool EqualFolded(std::string_view a, std::string_view b) {
@@ -20,17 +30,46 @@ bool EqualFolded(std::string_view a, std::string_view b) {
                       [](char x, char y) { return FoldCase(x) == FoldCase(y); });
 }
 
-// Case-insensitive order; names equal but for case keep a fixed byte order between them.
-bool LessFolded(const std::string& a, const std::string& b) {
-    const auto folded =
-        std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(FoldCase(x)) <
-                   static_cast<unsigned char>(FoldCase(y));
-        });
-    if (folded || !EqualFolded(a, b)) {
-        return folded;
+std::string Folded(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) {
+        c = FoldCase(c);
     }
-    return a < b;
+    return folded;
+}
+
+// True when folded (already in small letters) occurs in name with its letters folded.
+bool ContainsFolded(std::string_view name, std::string_view folded) {
+    if (folded.size() > name.size()) {
+        return false;
+    }
+    if (folded.empty()) {
+        return true;
+    }
+    const std::size_t lastStart = name.size() - folded.size();
+    for (std::size_t p = 0; p <= lastStart; ++p) {
+        std::size_t i = 0;
+        while (i < folded.size() && FoldCase(name[p + i]) == folded[i]) {
+            ++i;
+        }
+        if (i == folded.size()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Case-insensitive order; names equal but for case keep a fixed byte order between them.
+void SortWithoutRegardToCase(std::vector<std::string>& names) {
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (auto& name : names) {
+        keyed.emplace_back(Folded(name), std::move(name));
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = std::move(keyed[i].second);
+    }
 }
 
 bool HasDumpExtension(std::string_view name) {
@@ -64,6 +103,22 @@ std::optional<PatchRecord> ReadPatchRecord(const std::filesystem::path& file, in
     return ReadFile<std::optional<PatchRecord>>(file, error, [index](FileWindow& window) {
         return detail::ReadPatchRecordIn(window, index);
     });
+}
+
+std::vector<PatchEntry> FindPatchNames(const std::filesystem::path& file, const NameSearch& search,
+                                       std::error_code& error) {
+    std::vector<PatchEntry> hits;
+    FileWindow window(file);
+    detail::VisitPatchNamesIn(window, [&](int index, std::string_view name) {
+        if (search.Matches(name)) {
+            hits.push_back({index, std::string(name)});
+        }
+    });
+    error = window.Error();
+    if (error) {
+        hits.clear();
+    }
+    return hits;
 }
 
 std::optional<std::uint64_t> FindDumpStart(const std::filesystem::path& file) {
@@ -117,15 +172,13 @@ std::string FindResultText(std::string_view fileName, const PatchEntry& entry) {
 }
 
 bool NameContains(std::string_view name, std::string_view text) {
-    if (text.size() > name.size()) {
-        return false;
-    }
-    for (std::size_t p = 0; p + text.size() <= name.size(); ++p) {
-        if (EqualFolded(name.substr(p, text.size()), text)) {
-            return true;
-        }
-    }
-    return false;
+    return ContainsFolded(name, Folded(text));
+}
+
+NameSearch::NameSearch(std::string_view text) : folded_(Folded(text.substr(0, kFindTextLimit))) {}
+
+bool NameSearch::Matches(std::string_view name) const {
+    return ContainsFolded(name, folded_);
 }
 
 std::vector<std::string> ListDumpFiles(const std::filesystem::path& folder,
@@ -142,7 +195,7 @@ std::vector<std::string> ListDumpFiles(const std::filesystem::path& folder,
     if (error) {
         return {};
     }
-    std::sort(names.begin(), names.end(), LessFolded);
+    SortWithoutRegardToCase(names);
     return names;
 }
 

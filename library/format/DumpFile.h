@@ -38,6 +38,22 @@ std::vector<PatchEntry> ReadPatchNames(const std::filesystem::path& file, std::e
 std::optional<PatchRecord> ReadPatchRecord(const std::filesystem::path& file, int index,
                                            std::error_code& error);
 
+// A search text prepared once for many names: only its first kFindTextLimit characters
+// count, and Matches(name) is NameContains(name, those characters).
+class NameSearch {
+public:
+    explicit NameSearch(std::string_view text);
+    bool Matches(std::string_view name) const;
+
+private:
+    std::string folded_;
+};
+
+// The entries of ReadPatchNames whose name the search matches, in the same order; a whole
+// library is searched without building every file's list.
+std::vector<PatchEntry> FindPatchNames(const std::filesystem::path& file, const NameSearch& search,
+                                       std::error_code& error);
+
 // The same over bytes already in memory (the whole file's contents).
 std::optional<std::uint64_t> FindDumpStartInBytes(std::span<const std::uint8_t> bytes);
 std::vector<PatchEntry> ReadPatchNamesFromBytes(std::span<const std::uint8_t> bytes);

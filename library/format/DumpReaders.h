@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "library/format/DumpFile.h"
@@ -63,33 +64,46 @@ std::optional<std::uint64_t> FindDumpStartIn(Window& window) {
 }
 
 // The 16 name bytes cut at the first zero byte; blanks and other bytes kept as stored.
-inline std::string NameAt(const std::uint8_t* bytes) {
-    const auto* end = std::find(bytes, bytes + kPatchNameSize, std::uint8_t{0});
-    return std::string(bytes, end);
+inline std::string_view NameAt(const std::uint8_t* bytes) {
+    std::size_t length = 0;
+    while (length < kPatchNameSize && bytes[length] != 0) {
+        ++length;
+    }
+    return std::string_view(reinterpret_cast<const char*>(bytes), length);
+}
+
+// Calls visit(index, name) for the two names of every whole block after the dump start.
+template <class Window, class Visit>
+void VisitPatchNamesIn(Window& window, Visit&& visit) {
+    const auto start = FindDumpStartIn(window);
+    if (!start) {
+        return;
+    }
+    std::uint64_t position = *start;
+    int index = 0;
+    for (;;) {
+        const auto bytes = window.From(position, kPairBlockSize);
+        const std::size_t blocks = bytes.size() / kPairBlockSize;
+        if (blocks == 0 || blocks > static_cast<std::size_t>(INT_MAX - index) / 2) {
+            return;
+        }
+        for (std::size_t k = 0; k < blocks; ++k, index += 2) {
+            const std::uint8_t* block = bytes.data() + k * kPairBlockSize;
+            visit(index, NameAt(block + kFirstNameOffset));
+            visit(index + 1, NameAt(block + kSecondNameOffset));
+        }
+        position += blocks * kPairBlockSize;
+    }
 }
 
 template <class Window>
 std::vector<PatchEntry> ReadPatchNamesIn(Window& window) {
     std::vector<PatchEntry> entries;
-    const auto start = FindDumpStartIn(window);
-    if (!start) {
-        return entries;
-    }
-    std::uint64_t position = *start;
-    for (;;) {
-        const auto bytes = window.From(position, kPairBlockSize);
-        const std::size_t blocks = bytes.size() / kPairBlockSize;
-        if (blocks == 0 || entries.size() > INT_MAX - 2 * blocks) {
-            return entries;
-        }
-        for (std::size_t k = 0; k < blocks; ++k) {
-            const std::uint8_t* block = bytes.data() + k * kPairBlockSize;
-            const int index = static_cast<int>(entries.size());
-            entries.push_back({index, NameAt(block + kFirstNameOffset)});
-            entries.push_back({index + 1, NameAt(block + kSecondNameOffset)});
-        }
-        position += blocks * kPairBlockSize;
-    }
+    entries.reserve(kPatchCount);
+    VisitPatchNamesIn(window, [&entries](int index, std::string_view name) {
+        entries.push_back({index, std::string(name)});
+    });
+    return entries;
 }
 
 // Collects the data bytes of one record while stepping over message boundaries: an F0 and

@@ -1,27 +1,81 @@
 #include "library/format/FileWindow.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace tessel::format {
 
+namespace {
+
+class FileKind : public std::error_category {
+public:
+    const char* name() const noexcept override { return "tessel file kind"; }
+    std::string message(int) const override { return "not a regular file"; }
+};
+
+// One buffer per thread, lent to one window at a time: a search over thousands of files
+// then allocates nothing per file.
+struct SpareBuffer {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t capacity = 0;
+};
+thread_local SpareBuffer spare;
+constexpr std::size_t kLargestKept = 4 * kDefaultChunkSize;
+
+std::error_code LastError() {
+    return std::error_code(errno, std::generic_category());
+}
+
+}  // namespace
+
+const std::error_category& FileKindCategory() {
+    static const FileKind category;
+    return category;
+}
+
 FileWindow::FileWindow(const std::filesystem::path& path, std::size_t chunkSize)
     : chunkSize_(std::max<std::size_t>(chunkSize, 1)) {
-    do {
-        descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (descriptor_ < 0 && errno == EINTR);
-    if (descriptor_ < 0) {
-        error_ = std::error_code(errno, std::generic_category());
-    }
+    buffer_ = std::move(spare.bytes);
+    capacity_ = std::exchange(spare.capacity, 0);
+    Open(path);
 }
 
 FileWindow::~FileWindow() {
     if (descriptor_ >= 0) {
         ::close(descriptor_);
+    }
+    if (capacity_ <= kLargestKept && capacity_ > spare.capacity) {
+        spare.bytes = std::move(buffer_);
+        spare.capacity = capacity_;
+    }
+}
+
+// Non-blocking, so that opening a pipe cannot wait for a writer; reads of a regular file
+// are not affected by it.
+void FileWindow::Open(const std::filesystem::path& path) {
+    do {
+        descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    } while (descriptor_ < 0 && errno == EINTR);
+    if (descriptor_ < 0) {
+        error_ = LastError();
+        return;
+    }
+    struct stat status {};
+    if (::fstat(descriptor_, &status) != 0) {
+        error_ = LastError();
+    } else if (S_ISDIR(status.st_mode)) {
+        error_ = std::make_error_code(std::errc::is_a_directory);
+    } else if (!S_ISREG(status.st_mode)) {
+        error_ = std::error_code(1, FileKindCategory());
+    } else {
+        endOffset_ = static_cast<std::uint64_t>(status.st_size);
     }
 }
 
@@ -65,24 +119,29 @@ void FileWindow::Reserve(std::size_t capacity) {
     capacity_ = capacity;
 }
 
+// Reads up to the size the file had when opened: a file that grows meanwhile is read as it
+// was, one that shrinks ends where a read finds nothing more.
 void FileWindow::ReadAtLeast(std::size_t minBytes) {
     if (buffered_ >= minBytes) {
         return;
     }
     Reserve(std::max(chunkSize_, minBytes));
     while (buffered_ < minBytes && bufferOffset_ + buffered_ < endOffset_) {
-        const std::size_t room = capacity_ - buffered_;
-        const ssize_t got = ::pread(descriptor_, buffer_.get() + buffered_, room,
-                                    static_cast<off_t>(bufferOffset_ + buffered_));
+        const std::uint64_t position = bufferOffset_ + buffered_;
+        const std::size_t asked = std::max(chunkSize_, minBytes - buffered_);
+        const auto room = static_cast<std::size_t>(
+            std::min<std::uint64_t>(std::min(capacity_ - buffered_, asked), endOffset_ - position));
+        const ssize_t got =
+            ::pread(descriptor_, buffer_.get() + buffered_, room, static_cast<off_t>(position));
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got < 0) {
-            error_ = std::error_code(errno, std::generic_category());
+            error_ = LastError();
             return;
         }
         if (got == 0) {
-            endOffset_ = bufferOffset_ + buffered_;
+            endOffset_ = position;
             return;
         }
         buffered_ += static_cast<std::size_t>(got);

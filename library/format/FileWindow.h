@@ -29,8 +29,13 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
-// A file opened read-only for the lifetime of the object (one operation), read with
-// positioned reads. After a failure every request gives no bytes and Error() says why.
+// "not a regular file": a folder, a pipe or a device named like a dump is not read, so that
+// nothing waits on a pipe or reads a device without end.
+const std::error_category& FileKindCategory();
+
+// A regular file opened read-only for the lifetime of the object (one operation) and read
+// with positioned reads up to the size it had when opened. After a failure every request
+// gives no bytes and Error() says why.
 class FileWindow {
 public:
     explicit FileWindow(const std::filesystem::path& path,
@@ -45,6 +50,7 @@ public:
     std::error_code Error() const { return error_; }
 
 private:
+    void Open(const std::filesystem::path& path);
     void MoveTo(std::uint64_t offset);
     void Reserve(std::size_t capacity);
     void ReadAtLeast(std::size_t minBytes);
@@ -53,9 +59,9 @@ private:
     std::size_t chunkSize_;
     std::unique_ptr<std::uint8_t[]> buffer_;  // left uninitialised: only read bytes are used
     std::size_t capacity_ = 0;
-    std::uint64_t bufferOffset_ = 0;        // file offset of buffer_[0]
-    std::size_t buffered_ = 0;              // valid bytes in buffer_
-    std::uint64_t endOffset_ = UINT64_MAX;  // file size once a read has met the end
+    std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
+    std::size_t buffered_ = 0;        // valid bytes in buffer_
+    std::uint64_t endOffset_ = 0;     // the file's size, or where a read met its end
     std::error_code error_;
 };
 

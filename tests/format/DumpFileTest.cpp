@@ -1,5 +1,7 @@
 #include "library/format/DumpFile.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -188,9 +190,14 @@ TEST(DumpReading, UnreadableIsToldApartFromNoDump) {
     TempFolder folder;
     const auto noDump = folder.Write("junk.syx", kJunk);
     std::filesystem::create_directory(folder.Path() / "folder.syx");
+    // Neither a pipe without a writer nor an endless device may hold the reader up.
+    ASSERT_EQ(mkfifo((folder.Path() / "pipe.syx").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder.Path() / "zero.syx");
     const std::pair<std::filesystem::path, bool> cases[] = {
         {folder.Path() / "missing.syx", true},
         {folder.Path() / "folder.syx", true},
+        {folder.Path() / "pipe.syx", true},
+        {folder.Path() / "zero.syx", true},
         {noDump, false},
     };
     for (const auto& [file, unreadable] : cases) {
@@ -261,7 +268,35 @@ TEST(NameContains, CaseEndsAndLengths) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(NameContains(c.name, c.text), c.found) << c.name << " / " << c.text;
+        EXPECT_EQ(NameSearch(c.text).Matches(c.name), c.found) << c.name << " / " << c.text;
     }
+}
+
+TEST(NameSearch, OnlyTheFirst19CharactersCount) {
+    const std::string name = "abcdefghijklmnopqrstuvwxyz";
+    EXPECT_TRUE(NameSearch("ABCDEFGHIJKLMNOPQRS-anything").Matches(name));
+    EXPECT_FALSE(NameSearch("ABCDEFGHIJKLMNOPQR-").Matches(name));
+    EXPECT_FALSE(NameContains(name, "ABCDEFGHIJKLMNOPQRS-anything"));
+}
+
+TEST(FindPatchNames, HitsAreTheMatchingEntriesInOrder) {
+    TempFolder folder;
+    for (const auto& c : DumpCases()) {
+        const auto file = folder.Write("case.syx", c.bytes);
+        std::error_code error;
+        EXPECT_EQ(FindPatchNames(file, NameSearch(""), error), ReadPatchNames(file)) << c.what;
+        EXPECT_FALSE(error);
+        std::vector<PatchEntry> expected;
+        for (const auto& entry : ReadPatchNames(file)) {
+            if (NameContains(entry.name, "patch 1")) {
+                expected.push_back(entry);
+            }
+        }
+        EXPECT_EQ(FindPatchNames(file, NameSearch("patch 1"), error), expected) << c.what;
+    }
+    std::error_code error;
+    EXPECT_TRUE(FindPatchNames(folder.Path() / "missing.syx", NameSearch(""), error).empty());
+    EXPECT_TRUE(error);
 }
 
 TEST(ListDumpFiles, FiltersAndSortsWithoutRegardToCase) {

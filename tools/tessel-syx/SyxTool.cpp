@@ -63,7 +63,7 @@ int List(const fs::path& file, std::ostream& out, std::ostream& err) {
 }
 
 int Find(std::string_view text, const fs::path& folder, std::ostream& out, std::ostream& err) {
-    const std::string_view searched = text.substr(0, format::kFindTextLimit);
+    const format::NameSearch search(text);
     std::error_code error;
     const auto files = format::ListDumpFiles(folder, error);
     if (error) {
@@ -73,16 +73,13 @@ int Find(std::string_view text, const fs::path& folder, std::ostream& out, std::
     }
     int status = kExitOk;
     for (const auto& name : files) {
-        const auto entries = format::ReadPatchNames(folder / name, error);
+        const auto hits = format::FindPatchNames(folder / name, search, error);
         if (error) {
             err << "tessel-syx: skipped " << name << ": " << error.message() << '\n';
             status = kExitProblem;
-            continue;
         }
-        for (const auto& entry : entries) {
-            if (format::NameContains(entry.name, searched)) {
-                out << format::FindResultText(name, entry) << '\n';
-            }
+        for (const auto& hit : hits) {
+            out << format::FindResultText(name, hit) << '\n';
         }
     }
     return status;
