@@ -1,0 +1,256 @@
+#include "midi/rtmidi/RtMidiBackend.h"
+
+#include <algorithm>
+#include <optional>
+
+#include <rtmidi/RtMidi.h>
+
+#include "midi/rtmidi/JackQuiet.h"
+#include "midi/rtmidi/PortNames.h"
+#include "midi/rtmidi/RtMidiErrors.h"
+#include "midi/rtmidi/RtMidiPorts.h"
+#include "midi/rtmidi/TransportProfile.h"
+
+namespace tessel::midi {
+
+struct RtMidiDevice {
+    RtMidi::Api api;
+    std::string portName;     // as RtMidi names it, to find the port again when opening
+    std::string productName;  // as Tessel shows and stores it
+};
+
+struct RtMidiBackend::Listing {
+    std::vector<RtMidi::Api> apis;
+    std::vector<RtMidiDevice> inputs;
+    std::vector<RtMidiDevice> outputs;
+    bool inputsListed = false;
+    bool outputsListed = false;
+};
+
+namespace {
+
+std::vector<RtMidi::Api> CompiledApis() {
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    std::erase(apis, RtMidi::RTMIDI_DUMMY);
+    return apis;
+}
+
+std::vector<RtMidi::Api> NamedApis(const std::vector<std::string>& names) {
+    std::vector<RtMidi::Api> apis;
+    const auto compiled = CompiledApis();
+    for (const auto& name : names) {
+        const auto api = RtMidi::getCompiledApiByName(name);
+        if (std::find(compiled.begin(), compiled.end(), api) != compiled.end()) {
+            apis.push_back(api);
+        }
+    }
+    return apis;
+}
+
+std::string ProductName(RtMidi::Api api, const std::string& portName) {
+    return api == RtMidi::LINUX_ALSA ? AlsaProductName(portName) : portName;
+}
+
+// The ports of one API other than Tessel's own; `apiFailed` when the API cannot start here.
+template <class Rt>
+std::vector<RtMidiDevice> ListApiPorts(RtMidi::Api api, bool& apiFailed) {
+    std::vector<RtMidiDevice> devices;
+    std::unique_ptr<Rt> rtmidi;
+    RtMidiErrorSink errors;
+    try {
+        rtmidi = std::make_unique<Rt>(api, std::string(kOwnClientName));
+    } catch (const RtMidiError& error) {
+        apiFailed = error.getType() == RtMidiError::DRIVER_ERROR;
+        return devices;
+    }
+    errors.Attach(*rtmidi);
+    const unsigned count = rtmidi->getPortCount();
+    for (unsigned index = 0; index < count; ++index) {
+        const std::string portName = rtmidi->getPortName(index);
+        const std::string productName = ProductName(api, portName);
+        if (!portName.empty() && !IsOwnPort(productName)) {
+            devices.push_back({api, portName, productName});
+        }
+    }
+    return devices;
+}
+
+template <class Rt>
+std::vector<RtMidiDevice> ListPorts(std::vector<RtMidi::Api>& apis) {
+    std::vector<RtMidiDevice> devices;
+    std::vector<RtMidi::Api> failed;
+    for (const auto api : apis) {
+        bool apiFailed = false;
+        auto found = ListApiPorts<Rt>(api, apiFailed);
+        devices.insert(devices.end(), found.begin(), found.end());
+        if (apiFailed) {
+            failed.push_back(api);
+        }
+    }
+    // A missing ALSA sequencer does not appear while the program runs: stop asking
+    // (each attempt also prints ALSA's own complaint on the console).
+    for (const auto api : failed) {
+        std::erase(apis, api);
+    }
+    std::vector<std::string> names;
+    for (const auto& device : devices) {
+        names.push_back(device.productName);
+    }
+    names = NumberDuplicates(names);
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        devices[i].productName = names[i];
+    }
+    return devices;
+}
+
+std::optional<unsigned> FindPort(RtMidi& rtmidi, const std::string& portName) {
+    const unsigned count = rtmidi.getPortCount();
+    for (unsigned index = 0; index < count; ++index) {
+        if (rtmidi.getPortName(index) == portName) {
+            return index;
+        }
+    }
+    return std::nullopt;
+}
+
+// A fresh RtMidi object on `api` reporting to `errors`, and the number of `portName` in it.
+template <class Rt>
+MidiResult Prepare(RtMidi::Api api, const std::string& portName, RtMidiErrorSink& errors,
+                   std::unique_ptr<Rt>& rtmidi, unsigned& portIndex) {
+    try {
+        rtmidi = std::make_unique<Rt>(api, std::string(kOwnClientName));
+    } catch (const RtMidiError& error) {
+        return ResultFor(error.getType());
+    }
+    errors.Attach(*rtmidi);
+    const auto index = FindPort(*rtmidi, portName);
+    if (!index) {
+        // The port has gone since it was listed, or the whole MIDI system has.
+        return errors.Take() ? MidiError::kNoDriver : MidiError::kBadDeviceId;
+    }
+    portIndex = *index;
+    return MidiError::kNoError;
+}
+
+}  // namespace
+
+RtMidiBackend::RtMidiBackend() : RtMidiBackend(std::vector<std::string>{}) {
+    listing_->apis = CompiledApis();
+}
+
+RtMidiBackend::RtMidiBackend(const std::vector<std::string>& apiNames)
+    : listing_(std::make_unique<Listing>()) {
+    QuietJackMessages();
+    listing_->apis = NamedApis(apiNames);
+}
+
+RtMidiBackend::~RtMidiBackend() = default;
+
+unsigned RtMidiBackend::InGetNumDevs() {
+    return Count(Direction::In);
+}
+unsigned RtMidiBackend::OutGetNumDevs() {
+    return Count(Direction::Out);
+}
+
+MidiResult RtMidiBackend::InGetDevCaps(unsigned device, std::string& productName) {
+    return Caps(Direction::In, device, productName);
+}
+
+MidiResult RtMidiBackend::OutGetDevCaps(unsigned device, std::string& productName) {
+    return Caps(Direction::Out, device, productName);
+}
+
+MidiResult RtMidiBackend::InOpen(std::unique_ptr<MidiInPort>& port, unsigned device,
+                                 MidiNoticeTarget& target) {
+    RtMidiDevice found;
+    if (!Lookup(Direction::In, device, found)) {
+        return MidiError::kBadDeviceId;
+    }
+    auto errors = std::make_unique<RtMidiErrorSink>();
+    std::unique_ptr<RtMidiIn> in;
+    unsigned portIndex = 0;
+    if (const auto result = Prepare(found.api, found.portName, *errors, in, portIndex);
+        result != MidiError::kNoError) {
+        return result;
+    }
+    auto opened = std::make_unique<RtMidiInPort>(std::move(errors), std::move(in),
+                                                 ProfileFor(found.api), target);
+    if (const auto result = opened->Connect(portIndex); result != MidiError::kNoError) {
+        return result;
+    }
+    port = std::move(opened);
+    return MidiError::kNoError;
+}
+
+MidiResult RtMidiBackend::OutOpen(std::unique_ptr<MidiOutPort>& port, unsigned device,
+                                  MidiNoticeTarget& target) {
+    RtMidiDevice found;
+    if (!Lookup(Direction::Out, device, found)) {
+        return MidiError::kBadDeviceId;
+    }
+    auto errors = std::make_unique<RtMidiErrorSink>();
+    std::unique_ptr<RtMidiOut> out;
+    unsigned portIndex = 0;
+    if (const auto result = Prepare(found.api, found.portName, *errors, out, portIndex);
+        result != MidiError::kNoError) {
+        return result;
+    }
+    auto opened = std::make_unique<RtMidiOutPort>(std::move(errors), std::move(out),
+                                                  ProfileFor(found.api), target);
+    if (const auto result = opened->Connect(portIndex); result != MidiError::kNoError) {
+        return result;
+    }
+    port = std::move(opened);
+    return MidiError::kNoError;
+}
+
+unsigned RtMidiBackend::Count(Direction direction) {
+    std::lock_guard lock(lock_);
+    RelistLocked(direction);
+    return static_cast<unsigned>(Devices(direction).size());
+}
+
+MidiResult RtMidiBackend::Caps(Direction direction, unsigned device, std::string& productName) {
+    RtMidiDevice found;
+    if (!Lookup(direction, device, found)) {
+        return MidiError::kBadDeviceId;
+    }
+    productName = found.productName;
+    return MidiError::kNoError;
+}
+
+// Uses the list of the last count query; lists the ports first if there has been none.
+bool RtMidiBackend::Lookup(Direction direction, unsigned device, RtMidiDevice& found) {
+    std::lock_guard lock(lock_);
+    if (!Listed(direction)) {
+        RelistLocked(direction);
+    }
+    const auto& devices = Devices(direction);
+    if (device >= devices.size()) {
+        return false;
+    }
+    found = devices[device];
+    return true;
+}
+
+void RtMidiBackend::RelistLocked(Direction direction) {
+    Devices(direction) = direction == Direction::In ? ListPorts<RtMidiIn>(listing_->apis)
+                                                    : ListPorts<RtMidiOut>(listing_->apis);
+    Listed(direction) = true;
+}
+
+std::vector<RtMidiDevice>& RtMidiBackend::Devices(Direction direction) {
+    return direction == Direction::In ? listing_->inputs : listing_->outputs;
+}
+
+bool& RtMidiBackend::Listed(Direction direction) {
+    return direction == Direction::In ? listing_->inputsListed : listing_->outputsListed;
+}
+
+std::unique_ptr<MidiService> CreateRtMidiService() {
+    return std::make_unique<RtMidiBackend>();
+}
+
+}  // namespace tessel::midi

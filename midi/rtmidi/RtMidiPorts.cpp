@@ -1,0 +1,314 @@
+#include "midi/rtmidi/RtMidiPorts.h"
+
+#include <algorithm>
+#include <array>
+#include <thread>
+
+#include "midi/rtmidi/WireBytes.h"
+
+namespace tessel::midi {
+
+namespace {
+
+constexpr std::uint8_t kSysexStart = 0xF0;
+constexpr std::uint8_t kControlChange = 0xB0;
+constexpr std::uint8_t kAllNotesOff = 0x7B;
+constexpr std::uint8_t kChannelCount = 16;
+
+MidiResult ResultOfReport(const std::optional<RtMidiReport>& report) {
+    if (!report) {
+        return MidiError::kNoError;
+    }
+    return report->type == RtMidiError::WARNING ? MidiError::kError : ResultFor(report->type);
+}
+
+// The block has left or has been given back: the service no longer holds it.
+void MarkDone(MidiHeader& header) {
+    header.flags.fetch_and(~MidiHeader::kInQueue);
+    header.flags.fetch_or(MidiHeader::kDone);
+}
+
+void MarkQueued(MidiHeader& header) {
+    header.flags.fetch_and(~MidiHeader::kDone);
+    header.flags.fetch_or(MidiHeader::kInQueue);
+}
+
+MidiResult CheckBlock(const MidiHeader& header) {
+    const auto flags = header.flags.load();
+    if ((flags & MidiHeader::kPrepared) == 0) {
+        return MidiError::kUnprepared;
+    }
+    if ((flags & MidiHeader::kInQueue) != 0) {
+        return MidiError::kStillPlaying;
+    }
+    if (header.data == nullptr || header.bufferLength == 0) {
+        return MidiError::kInvalidParameter;
+    }
+    return MidiError::kNoError;
+}
+
+MidiResult Prepare(MidiHeader& header) {
+    if (header.data == nullptr) {
+        return MidiError::kInvalidParameter;
+    }
+    header.flags.fetch_or(MidiHeader::kPrepared);
+    return MidiError::kNoError;
+}
+
+MidiResult Unprepare(MidiHeader& header) {
+    if ((header.flags.load() & MidiHeader::kInQueue) != 0) {
+        return MidiError::kStillPlaying;
+    }
+    header.flags.fetch_and(~MidiHeader::kPrepared);
+    return MidiError::kNoError;
+}
+
+template <class Rt>
+MidiResult OpenOwnPort(Rt& rtmidi, RtMidiErrorSink& errors, unsigned portIndex,
+                       const std::string& portName) {
+    errors.Take();
+    try {
+        rtmidi.openPort(portIndex, portName);
+    } catch (const RtMidiError& error) {
+        return ResultFor(error.getType());
+    }
+    if (const auto report = errors.Take(); report && report->type != RtMidiError::WARNING) {
+        return ResultFor(report->type);
+    }
+    return rtmidi.isPortOpen() ? MidiError::kNoError : MidiError::kNoDriver;
+}
+
+}  // namespace
+
+// ---- output ----
+
+RtMidiOutPort::RtMidiOutPort(std::unique_ptr<RtMidiErrorSink> errors,
+                             std::unique_ptr<RtMidiOut> out, TransportProfile profile,
+                             MidiNoticeTarget& target)
+    : profile_(profile), target_(target), errors_(std::move(errors)), out_(std::move(out)) {}
+
+RtMidiOutPort::~RtMidiOutPort() {
+    wire_.RunPendingNow();
+    WaitForDelivery();
+    out_->closePort();
+    std::this_thread::sleep_for(profile_.closeSettle);
+}
+
+MidiResult RtMidiOutPort::Connect(unsigned portIndex) {
+    const auto result = OpenOwnPort(*out_, *errors_, portIndex, "MIDI Out");
+    std::lock_guard lock(sendLock_);
+    firstSendAt_ = Clock::now() + profile_.connectSettle;
+    return result;
+}
+
+MidiResult RtMidiOutPort::Reset() {
+    wire_.RunPendingNow();
+    MidiResult result = MidiError::kNoError;
+    for (std::uint8_t channel = 0; channel < kChannelCount; ++channel) {
+        const std::array<std::uint8_t, 3> allNotesOff{
+            static_cast<std::uint8_t>(kControlChange | channel), kAllNotesOff, 0};
+        const auto sent = Send(allNotesOff);
+        if (result == MidiError::kNoError) {
+            result = sent;
+        }
+    }
+    return result;
+}
+
+MidiResult RtMidiOutPort::ShortMsg(std::uint32_t message) {
+    const auto bytes = UnpackShortMessage(message);
+    if (bytes.length == 0) {
+        return MidiError::kInvalidParameter;
+    }
+    return Send(bytes.View());
+}
+
+MidiResult RtMidiOutPort::PrepareHeader(MidiHeader& header) {
+    return Prepare(header);
+}
+
+MidiResult RtMidiOutPort::LongMsg(MidiHeader& header) {
+    if (const auto checked = CheckLongMessage(header); checked != MidiError::kNoError) {
+        return checked;
+    }
+    MarkQueued(header);
+    Clock::time_point leftAt;
+    if (const auto sent = Send({header.data, header.bufferLength}, &leftAt);
+        sent != MidiError::kNoError) {
+        header.flags.fetch_and(~MidiHeader::kInQueue);
+        return sent;
+    }
+    wire_.At(leftAt, [this, &header] { FinishBlock(header); });
+    return MidiError::kNoError;
+}
+
+MidiResult RtMidiOutPort::UnprepareHeader(MidiHeader& header) {
+    return Unprepare(header);
+}
+
+MidiResult RtMidiOutPort::CheckLongMessage(const MidiHeader& header) const {
+    if (const auto checked = CheckBlock(header); checked != MidiError::kNoError) {
+        return checked;
+    }
+    return header.bufferLength > profile_.maxMessage ? MidiError::kTooLong : MidiError::kNoError;
+}
+
+MidiResult RtMidiOutPort::Send(std::span<const std::uint8_t> bytes, Clock::time_point* leftAt) {
+    std::lock_guard lock(sendLock_);
+    std::this_thread::sleep_until(firstSendAt_);
+    errors_->Take();
+    try {
+        out_->sendMessage(bytes.data(), bytes.size());
+    } catch (const RtMidiError& error) {
+        return ResultFor(error.getType());
+    }
+    if (const auto result = ResultOfReport(errors_->Take()); result != MidiError::kNoError) {
+        return result;
+    }
+    lastSendAt_ = Clock::now();
+    const auto left = wire_.Reserve(bytes.size());
+    if (leftAt != nullptr) {
+        *leftAt = left;
+    }
+    return MidiError::kNoError;
+}
+
+void RtMidiOutPort::FinishBlock(MidiHeader& header) {
+    MarkDone(header);
+    target_.PostOutputDone(&header);
+}
+
+void RtMidiOutPort::WaitForDelivery() {
+    Clock::time_point until;
+    {
+        std::lock_guard lock(sendLock_);
+        if (lastSendAt_ == Clock::time_point{}) {
+            return;
+        }
+        until = lastSendAt_ + profile_.deliverySettle;
+    }
+    std::this_thread::sleep_until(until);
+}
+
+// ---- input ----
+
+RtMidiInPort::RtMidiInPort(std::unique_ptr<RtMidiErrorSink> errors, std::unique_ptr<RtMidiIn> in,
+                           TransportProfile profile, MidiNoticeTarget& target)
+    : profile_(profile), target_(target), errors_(std::move(errors)), in_(std::move(in)) {
+    // System Exclusive on; Timing Clock and Active Sensing, which would only flood the
+    // notices and are never recorded, off.
+    in_->ignoreTypes(false, true, true);
+    in_->setCallback(&RtMidiInPort::OnMessage, this);
+}
+
+RtMidiInPort::~RtMidiInPort() {
+    in_.reset();  // closes the port and ends RtMidi's thread: no callback runs after this
+    GiveBackQueued();
+}
+
+MidiResult RtMidiInPort::Connect(unsigned portIndex) {
+    const auto result = OpenOwnPort(*in_, *errors_, portIndex, "MIDI In");
+    if (result == MidiError::kNoError) {
+        std::this_thread::sleep_for(profile_.connectSettle);
+    }
+    return result;
+}
+
+MidiResult RtMidiInPort::Start() {
+    std::lock_guard lock(lock_);
+    started_ = true;
+    return MidiError::kNoError;
+}
+
+MidiResult RtMidiInPort::Stop() {
+    std::lock_guard lock(lock_);
+    started_ = false;
+    return MidiError::kNoError;
+}
+
+MidiResult RtMidiInPort::Reset() {
+    {
+        std::lock_guard lock(lock_);
+        started_ = false;
+    }
+    GiveBackQueued();
+    return MidiError::kNoError;
+}
+
+MidiResult RtMidiInPort::PrepareHeader(MidiHeader& header) {
+    return Prepare(header);
+}
+
+MidiResult RtMidiInPort::AddBuffer(MidiHeader& header) {
+    if (const auto checked = CheckBlock(header); checked != MidiError::kNoError) {
+        return checked;
+    }
+    std::lock_guard lock(lock_);
+    header.bytesRecorded = 0;
+    MarkQueued(header);
+    queue_.push_back(&header);
+    return MidiError::kNoError;
+}
+
+MidiResult RtMidiInPort::UnprepareHeader(MidiHeader& header) {
+    return Unprepare(header);
+}
+
+void RtMidiInPort::OnMessage(double, std::vector<unsigned char>* message, void* port) {
+    if (message != nullptr && !message->empty()) {
+        static_cast<RtMidiInPort*>(port)->Receive(*message);
+    }
+}
+
+void RtMidiInPort::Receive(std::span<const std::uint8_t> message) {
+    if (message.front() == kSysexStart) {
+        ReceiveSysex(message);
+        return;
+    }
+    if (ShortMessageLength(message.front()) == 0) {
+        return;
+    }
+    {
+        std::lock_guard lock(lock_);
+        if (!started_) {
+            return;
+        }
+    }
+    target_.PostShortMessage(PackShortMessage(message));
+}
+
+// The message fills the oldest queued buffer; what does not fit is dropped, and the
+// buffer comes back full (bytesRecorded == bufferLength). With no buffer queued the
+// whole message is dropped.
+void RtMidiInPort::ReceiveSysex(std::span<const std::uint8_t> message) {
+    MidiHeader* header = nullptr;
+    {
+        std::lock_guard lock(lock_);
+        if (!started_ || queue_.empty()) {
+            return;
+        }
+        header = queue_.front();
+        queue_.pop_front();
+        const auto count = std::min<std::size_t>(message.size(), header->bufferLength);
+        std::copy_n(message.begin(), count, header->data);
+        header->bytesRecorded = static_cast<std::uint32_t>(count);
+        MarkDone(*header);
+    }
+    target_.PostInputLongData(header);
+}
+
+void RtMidiInPort::GiveBackQueued() {
+    std::deque<MidiHeader*> returned;
+    {
+        std::lock_guard lock(lock_);
+        returned.swap(queue_);
+        for (auto* header : returned) {
+            MarkDone(*header);
+        }
+    }
+    for (auto* header : returned) {
+        target_.PostInputLongData(header);
+    }
+}
+
+}  // namespace tessel::midi
