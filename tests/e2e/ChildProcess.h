@@ -1,0 +1,37 @@
+#pragma once
+// A child process with a pipe to its stdin and one from its stdout, for driving the test
+// instrument. Lines are read with a time-out, so a test never hangs on a silent child.
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessel::test {
+
+class ChildProcess {
+public:
+    // Starts `program` with `arguments`; Running() tells whether that worked.
+    ChildProcess(const std::string& program, const std::vector<std::string>& arguments);
+    // Closes its stdin, waits up to 2 s for it to end, then kills it.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Running() const { return pid_ > 0; }
+    bool WriteLine(const std::string& line);
+    // The next line of its stdout, or nothing when none came within `timeout`.
+    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
+
+private:
+    bool FillBuffer(std::chrono::steady_clock::time_point deadline);
+    void Finish();
+
+    pid_t pid_ = -1;
+    int toChild_ = -1;
+    int fromChild_ = -1;
+    std::string buffer_;
+};
+
+}  // namespace tessel::test

@@ -1,0 +1,150 @@
+#include "tests/e2e/JackTestSupport.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <sstream>
+
+#include <jack/jack.h>
+
+namespace tessel::test {
+
+namespace {
+
+void Drop(const char*) {}
+
+std::string UniqueInstrumentName() {
+    static std::atomic<int> next{0};
+    return "tti-" + std::to_string(getpid()) + "-" + std::to_string(next++);
+}
+
+std::optional<InstrumentReport> ParseReport(const std::string& line) {
+    std::istringstream words(line);
+    InstrumentReport report;
+    if (!(words >> report.kind >> report.ns)) {
+        return std::nullopt;
+    }
+    std::getline(words >> std::ws, report.detail);
+    return report;
+}
+
+template <class Lister>
+std::optional<unsigned> FindDevice(unsigned count, const std::string& name, Lister caps) {
+    for (unsigned device = 0; device < count; ++device) {
+        std::string productName;
+        if (caps(device, productName) == midi::MidiError::kNoError && productName == name) {
+            return device;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool JackServerReachable() {
+    jack_set_error_function(&Drop);
+    jack_set_info_function(&Drop);
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open("tessel-probe", JackNoStartServer, &status);
+    if (client == nullptr) {
+        return false;
+    }
+    jack_client_close(client);
+    return true;
+}
+
+TestInstrument::TestInstrument(bool silent)
+    : process_(TESSEL_TEST_INSTRUMENT,
+               silent ? std::vector<std::string>{UniqueInstrumentName(), "--silent"}
+                      : std::vector<std::string>{UniqueInstrumentName()}) {
+    const auto line = process_.ReadLine(5000ms);
+    std::istringstream words(line.value_or(""));
+    std::string word;
+    ready_ = (words >> word) && word == "ready" && (words >> inputPort_ >> outputPort_);
+}
+
+std::optional<InstrumentReport> TestInstrument::Next(const std::string& kind,
+                                                     std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const auto line = process_.ReadLine(std::max(left, 0ms));
+        if (!line) {
+            return std::nullopt;
+        }
+        if (auto report = ParseReport(*line); report && report->kind == kind) {
+            return report;
+        }
+    }
+}
+
+std::vector<InstrumentReport> TestInstrument::Collect(const std::string& kind,
+                                                      std::chrono::milliseconds window) {
+    const auto deadline = std::chrono::steady_clock::now() + window;
+    std::vector<InstrumentReport> reports;
+    while (auto report = Next(kind, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        deadline - std::chrono::steady_clock::now()))) {
+        reports.push_back(*report);
+    }
+    return reports;
+}
+
+void RecordingTarget::PostShortMessage(std::uint32_t message) {
+    Add({Notice::Short, message, nullptr, Clock::now()});
+}
+
+void RecordingTarget::PostOutputDone(midi::MidiHeader* header) {
+    Add({Notice::OutputDone, 0, header, Clock::now()});
+}
+
+void RecordingTarget::PostInputLongData(midi::MidiHeader* header) {
+    Add({Notice::InputLongData, 0, header, Clock::now()});
+}
+
+bool RecordingTarget::WaitFor(Notice::Kind kind, std::size_t count,
+                              std::chrono::milliseconds timeout) {
+    std::unique_lock lock(lock_);
+    return changed_.wait_for(lock, timeout, [&] { return CountLocked(kind) >= count; });
+}
+
+std::vector<RecordingTarget::Notice> RecordingTarget::Of(Notice::Kind kind) {
+    std::lock_guard lock(lock_);
+    std::vector<Notice> found;
+    for (const auto& notice : notices_) {
+        if (notice.kind == kind) {
+            found.push_back(notice);
+        }
+    }
+    return found;
+}
+
+void RecordingTarget::Add(Notice notice) {
+    {
+        std::lock_guard lock(lock_);
+        notices_.push_back(notice);
+    }
+    changed_.notify_all();
+}
+
+std::size_t RecordingTarget::CountLocked(Notice::Kind kind) const {
+    std::size_t count = 0;
+    for (const auto& notice : notices_) {
+        count += notice.kind == kind ? 1 : 0;
+    }
+    return count;
+}
+
+std::optional<unsigned> FindInDevice(midi::MidiService& service, const std::string& name) {
+    return FindDevice(service.InGetNumDevs(), name, [&](unsigned device, std::string& product) {
+        return service.InGetDevCaps(device, product);
+    });
+}
+
+std::optional<unsigned> FindOutDevice(midi::MidiService& service, const std::string& name) {
+    return FindDevice(service.OutGetNumDevs(), name, [&](unsigned device, std::string& product) {
+        return service.OutGetDevCaps(device, product);
+    });
+}
+
+}  // namespace tessel::test

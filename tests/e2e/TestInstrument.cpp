@@ -1,0 +1,187 @@
+// tessel-test-instrument: a stand-in JD-800 on JACK for the end-to-end tests and benchmarks.
+//
+//   tessel-test-instrument NAME [--silent]
+//
+// Opens the JACK input "NAME:midi_in" and the output "NAME_out:midi_out" with RtMidi.
+// Each RQ1 for 256 bytes is answered with the 266-byte DT1 of that address (data made up
+// from the address), unless the instrument is silent. Every message received is reported
+// on stdout, one line each, stamped with the monotonic clock in nanoseconds:
+//   ready NAME:midi_in NAME_out:midi_out
+//   short <ns> <hex bytes>
+//   sysex <ns> <length>
+// Commands on stdin, one a line: "silent", "answer", "send <hex bytes>" (any message),
+// "sysex <length>" (F0, filler bytes, F7), "quit" (end of input quits too).
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <rtmidi/RtMidi.h>
+
+#include "library/format/RolandMessage.h"
+
+namespace {
+
+using tessel::format::Bytes;
+
+std::mutex outputLock;  // stdout and the RtMidi output are used by two threads
+
+long long NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void Report(const std::string& line) {
+    std::lock_guard lock(outputLock);
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+std::string Hex(const std::vector<unsigned char>& bytes) {
+    std::string text;
+    char byte[4];
+    for (const auto value : bytes) {
+        std::snprintf(byte, sizeof byte, "%s%02X", text.empty() ? "" : " ", value);
+        text += byte;
+    }
+    return text;
+}
+
+// An RQ1 of the JD-800 asking for 256 bytes: F0 41 dd 3D 11 a2 a1 a0 00 02 00 cs F7.
+bool IsPatchRequest(const std::vector<unsigned char>& m) {
+    using namespace tessel::format;
+    return m.size() == kRequestSize && m[0] == kExclusiveStart && m[1] == kRolandId &&
+           m[3] == kJd800ModelId && m[4] == kCommandRq1 && m[8] == 0x00 && m[9] == 0x02 &&
+           m[10] == 0x00 && m[12] == kExclusiveEnd;
+}
+
+Bytes AnswerTo(const std::vector<unsigned char>& request) {
+    const tessel::format::Address address{request[5], request[6], request[7]};
+    Bytes data(256);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>((address[0] * 7 + address[1] * 3 + i) & 0x7F);
+    }
+    return tessel::format::BuildDt1(request[2], address, data);
+}
+
+class Instrument {
+public:
+    Instrument(const std::string& name, bool silent)
+        : in_(RtMidi::UNIX_JACK, name), out_(RtMidi::UNIX_JACK, name + "_out"), silent_(silent) {
+        in_.ignoreTypes(false, true, true);
+        in_.setCallback(&Instrument::OnMessage, this);
+        in_.openVirtualPort("midi_in");
+        out_.openVirtualPort("midi_out");
+        Report("ready " + name + ":midi_in " + name + "_out:midi_out");
+    }
+
+    // RtMidi frees its JACK output ring buffer before it stops the client; close the port
+    // and let a running process cycle end before the object goes.
+    ~Instrument() {
+        in_.closePort();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        out_.closePort();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+
+    void Send(const std::vector<unsigned char>& message) {
+        std::lock_guard lock(outputLock);
+        out_.sendMessage(&message);
+    }
+
+    void SetSilent(bool silent) {
+        std::lock_guard lock(outputLock);
+        silent_ = silent;
+    }
+
+private:
+    static void OnMessage(double, std::vector<unsigned char>* message, void* self) {
+        if (message != nullptr && !message->empty()) {
+            static_cast<Instrument*>(self)->Receive(*message);
+        }
+    }
+
+    void Receive(const std::vector<unsigned char>& message) {
+        const auto at = std::to_string(NowNs());
+        if (message[0] != tessel::format::kExclusiveStart) {
+            Report("short " + at + " " + Hex(message));
+            return;
+        }
+        Report("sysex " + at + " " + std::to_string(message.size()));
+        if (IsPatchRequest(message)) {
+            Answer(message);
+        }
+    }
+
+    void Answer(const std::vector<unsigned char>& request) {
+        const Bytes answer = AnswerTo(request);
+        std::lock_guard lock(outputLock);
+        if (!silent_) {
+            out_.sendMessage(answer.data(), answer.size());
+        }
+    }
+
+    RtMidiIn in_;
+    RtMidiOut out_;
+    bool silent_;
+};
+
+std::vector<unsigned char> ParseHex(std::istringstream& words) {
+    std::vector<unsigned char> bytes;
+    std::string word;
+    while (words >> word) {
+        bytes.push_back(static_cast<unsigned char>(std::stoul(word, nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::vector<unsigned char> Filler(std::size_t length) {
+    std::vector<unsigned char> message(length < 2 ? 2 : length, 0x11);
+    message.front() = tessel::format::kExclusiveStart;
+    message.back() = tessel::format::kExclusiveEnd;
+    return message;
+}
+
+void RunCommands(Instrument& instrument) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        if (command == "quit") {
+            return;
+        } else if (command == "silent" || command == "answer") {
+            instrument.SetSilent(command == "silent");
+        } else if (command == "send") {
+            instrument.Send(ParseHex(words));
+        } else if (command == "sysex") {
+            std::size_t length = 0;
+            words >> length;
+            instrument.Send(Filler(length));
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << "usage: tessel-test-instrument NAME [--silent]\n";
+        return 2;
+    }
+    const bool silent = argc > 2 && std::string(argv[2]) == "--silent";
+    try {
+        Instrument instrument(argv[1], silent);
+        RunCommands(instrument);
+    } catch (const RtMidiError& error) {
+        std::cerr << error.getMessage() << "\n";
+        return 1;
+    }
+    return 0;
+}
