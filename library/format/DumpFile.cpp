@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 
 #include "library/format/DumpReaders.h"
 #include "library/format/FileWindow.h"
+#include "library/format/FolderEntries.h"
 
 namespace tessel::format {
 
@@ -60,16 +62,25 @@ bool ContainsFolded(std::string_view name, std::string_view folded) {
 }
 
 // Case-insensitive order; names equal but for case keep a fixed byte order between them.
+// The folded keys are made once and an index is sorted, so no name moves while sorting.
 void SortWithoutRegardToCase(std::vector<std::string>& names) {
-    std::vector<std::pair<std::string, std::string>> keyed;
-    keyed.reserve(names.size());
-    for (auto& name : names) {
-        keyed.emplace_back(Folded(name), std::move(name));
+    std::vector<std::string> keys;
+    keys.reserve(names.size());
+    for (const auto& name : names) {
+        keys.push_back(Folded(name));
     }
-    std::sort(keyed.begin(), keyed.end());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        names[i] = std::move(keyed[i].second);
+    std::vector<std::size_t> order(names.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int byKey = keys[a].compare(keys[b]);
+        return byKey != 0 ? byKey < 0 : names[a] < names[b];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (std::size_t i : order) {
+        sorted.push_back(std::move(names[i]));
     }
+    names = std::move(sorted);
 }
 
 bool HasDumpExtension(std::string_view name) {
@@ -184,14 +195,11 @@ bool NameSearch::Matches(std::string_view name) const {
 std::vector<std::string> ListDumpFiles(const std::filesystem::path& folder,
                                        std::error_code& error) {
     std::vector<std::string> names;
-    std::filesystem::directory_iterator it(folder, error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (HasDumpExtension(name) && !it->is_directory(typeError)) {
-            names.push_back(std::move(name));
+    error = ReadFolder(folder, [&names](std::string_view name, bool isFolder) {
+        if (!isFolder && HasDumpExtension(name)) {
+            names.emplace_back(name);
         }
-    }
+    });
     if (error) {
         return {};
     }

@@ -306,7 +306,10 @@ TEST(ListDumpFiles, FiltersAndSortsWithoutRegardToCase) {
         folder.Write(name, kJunk);
     }
     std::filesystem::create_directory(folder.Path() / "a.syx");
-    const std::vector<std::string> expected{"A.SYX", "b.syx", "Beta.syx", "c.Syx", "zeta.syx"};
+    std::filesystem::create_directory_symlink(folder.Path() / "a.syx", folder.Path() / "d.syx");
+    std::filesystem::create_symlink(folder.Path() / "gone", folder.Path() / "Broken.syx");
+    const std::vector<std::string> expected{"A.SYX",      "b.syx", "Beta.syx",
+                                            "Broken.syx", "c.Syx", "zeta.syx"};
     std::error_code error;
     EXPECT_EQ(ListDumpFiles(folder.Path(), error), expected);
     EXPECT_FALSE(error);
