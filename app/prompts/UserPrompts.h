@@ -11,10 +11,10 @@ class QWidget;
 namespace tessel {
 
 struct FileDialogRequest {
-    QString filter;          // e.g. "Sysex file (*.syx);;All files (*)"
-    QString defaultSuffix;   // e.g. "syx"
+    QString filter;         // e.g. "Sysex file (*.syx);;All files (*)"
+    QString defaultSuffix;  // e.g. "syx"
     QString initialFolder;
-    QString initialName;     // e.g. "dump.syx"
+    QString initialName;  // e.g. "dump.syx"
 };
 
 class UserPrompts {
@@ -31,6 +31,9 @@ public:
     virtual std::optional<QString> AskOpenFile(const FileDialogRequest& request) = 0;
     // Runs a dialog modally (name dialog, MIDI settings, About box); true when accepted.
     virtual bool RunDialog(QDialog& dialog) = 0;
+    // Called as the window closes: ends every worker's wait for a message box at once, and
+    // later calls of ShowMessage from workers return without showing anything.
+    virtual void Shutdown() {}
 };
 
 }  // namespace tessel
