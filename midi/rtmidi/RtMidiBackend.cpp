@@ -9,7 +9,6 @@
 #include "midi/rtmidi/PortNames.h"
 #include "midi/rtmidi/RtMidiErrors.h"
 #include "midi/rtmidi/RtMidiPorts.h"
-#include "midi/rtmidi/TransportProfile.h"
 
 namespace tessel::midi {
 
@@ -104,35 +103,6 @@ std::vector<RtMidiDevice> ListPorts(std::vector<RtMidi::Api>& apis) {
     return devices;
 }
 
-std::optional<unsigned> FindPort(RtMidi& rtmidi, const std::string& portName) {
-    const unsigned count = rtmidi.getPortCount();
-    for (unsigned index = 0; index < count; ++index) {
-        if (rtmidi.getPortName(index) == portName) {
-            return index;
-        }
-    }
-    return std::nullopt;
-}
-
-// A fresh RtMidi object on `api` reporting to `errors`, and the number of `portName` in it.
-template <class Rt>
-MidiResult Prepare(RtMidi::Api api, const std::string& portName, RtMidiErrorSink& errors,
-                   std::unique_ptr<Rt>& rtmidi, unsigned& portIndex) {
-    try {
-        rtmidi = std::make_unique<Rt>(api, std::string(kOwnClientName));
-    } catch (const RtMidiError& error) {
-        return ResultFor(error.getType());
-    }
-    errors.Attach(*rtmidi);
-    const auto index = FindPort(*rtmidi, portName);
-    if (!index) {
-        // The port has gone since it was listed, or the whole MIDI system has.
-        return errors.Take() ? MidiError::kNoDriver : MidiError::kBadDeviceId;
-    }
-    portIndex = *index;
-    return MidiError::kNoError;
-}
-
 }  // namespace
 
 RtMidiBackend::RtMidiBackend() : RtMidiBackend(std::vector<std::string>{}) {
@@ -168,16 +138,8 @@ MidiResult RtMidiBackend::InOpen(std::unique_ptr<MidiInPort>& port, unsigned dev
     if (!Lookup(Direction::In, device, found)) {
         return MidiError::kBadDeviceId;
     }
-    auto errors = std::make_unique<RtMidiErrorSink>();
-    std::unique_ptr<RtMidiIn> in;
-    unsigned portIndex = 0;
-    if (const auto result = Prepare(found.api, found.portName, *errors, in, portIndex);
-        result != MidiError::kNoError) {
-        return result;
-    }
-    auto opened = std::make_unique<RtMidiInPort>(std::move(errors), std::move(in),
-                                                 ProfileFor(found.api), target);
-    if (const auto result = opened->Connect(portIndex); result != MidiError::kNoError) {
+    auto opened = std::make_unique<RtMidiInPort>(found.api, target);
+    if (const auto result = opened->Open(found.portName); result != MidiError::kNoError) {
         return result;
     }
     port = std::move(opened);
@@ -190,16 +152,8 @@ MidiResult RtMidiBackend::OutOpen(std::unique_ptr<MidiOutPort>& port, unsigned d
     if (!Lookup(Direction::Out, device, found)) {
         return MidiError::kBadDeviceId;
     }
-    auto errors = std::make_unique<RtMidiErrorSink>();
-    std::unique_ptr<RtMidiOut> out;
-    unsigned portIndex = 0;
-    if (const auto result = Prepare(found.api, found.portName, *errors, out, portIndex);
-        result != MidiError::kNoError) {
-        return result;
-    }
-    auto opened = std::make_unique<RtMidiOutPort>(std::move(errors), std::move(out),
-                                                  ProfileFor(found.api), target);
-    if (const auto result = opened->Connect(portIndex); result != MidiError::kNoError) {
+    auto opened = std::make_unique<RtMidiOutPort>(found.api, target);
+    if (const auto result = opened->Open(found.portName); result != MidiError::kNoError) {
         return result;
     }
     port = std::move(opened);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <thread>
 
+#include "midi/rtmidi/PortNames.h"
 #include "midi/rtmidi/WireBytes.h"
 
 namespace tessel::midi {
@@ -63,39 +65,57 @@ MidiResult Unprepare(MidiHeader& header) {
     return MidiError::kNoError;
 }
 
+std::optional<unsigned> FindPort(RtMidi& rtmidi, const std::string& portName) {
+    const unsigned count = rtmidi.getPortCount();
+    for (unsigned index = 0; index < count; ++index) {
+        if (rtmidi.getPortName(index) == portName) {
+            return index;
+        }
+    }
+    return std::nullopt;
+}
+
+// Makes Tessel's client on `api`, reporting to `errors`, and connects our port named
+// `ownPortName` with the port RtMidi calls `portName`.
 template <class Rt>
-MidiResult OpenOwnPort(Rt& rtmidi, RtMidiErrorSink& errors, unsigned portIndex,
-                       const std::string& portName) {
-    errors.Take();
+MidiResult OpenOwnPort(RtMidi::Api api, const std::string& portName, const std::string& ownPortName,
+                       RtMidiErrorSink& errors, std::unique_ptr<Rt>& rtmidi) {
     try {
-        rtmidi.openPort(portIndex, portName);
+        rtmidi = std::make_unique<Rt>(api, std::string(kOwnClientName));
+        errors.Attach(*rtmidi);
+        const auto index = FindPort(*rtmidi, portName);
+        if (!index) {
+            // The port has gone since it was listed, or the whole MIDI system has.
+            return errors.Take() ? MidiError::kNoDriver : MidiError::kBadDeviceId;
+        }
+        rtmidi->openPort(*index, ownPortName);
     } catch (const RtMidiError& error) {
         return ResultFor(error.getType());
     }
     if (const auto report = errors.Take(); report && report->type != RtMidiError::WARNING) {
         return ResultFor(report->type);
     }
-    return rtmidi.isPortOpen() ? MidiError::kNoError : MidiError::kNoDriver;
+    return rtmidi->isPortOpen() ? MidiError::kNoError : MidiError::kNoDriver;
 }
 
 }  // namespace
 
 // ---- output ----
 
-RtMidiOutPort::RtMidiOutPort(std::unique_ptr<RtMidiErrorSink> errors,
-                             std::unique_ptr<RtMidiOut> out, TransportProfile profile,
-                             MidiNoticeTarget& target)
-    : profile_(profile), target_(target), errors_(std::move(errors)), out_(std::move(out)) {}
+RtMidiOutPort::RtMidiOutPort(RtMidi::Api api, MidiNoticeTarget& target)
+    : api_(api), profile_(ProfileFor(api)), target_(target) {}
 
 RtMidiOutPort::~RtMidiOutPort() {
     wire_.RunPendingNow();
-    WaitForDelivery();
-    out_->closePort();
-    std::this_thread::sleep_for(profile_.closeSettle);
+    if (out_) {
+        WaitForDelivery();
+        out_->closePort();
+        std::this_thread::sleep_for(profile_.closeSettle);
+    }
 }
 
-MidiResult RtMidiOutPort::Connect(unsigned portIndex) {
-    const auto result = OpenOwnPort(*out_, *errors_, portIndex, "MIDI Out");
+MidiResult RtMidiOutPort::Open(const std::string& portName) {
+    const auto result = OpenOwnPort(api_, portName, "MIDI Out", errors_, out_);
     std::lock_guard lock(sendLock_);
     firstSendAt_ = Clock::now() + profile_.connectSettle;
     return result;
@@ -156,13 +176,13 @@ MidiResult RtMidiOutPort::CheckLongMessage(const MidiHeader& header) const {
 MidiResult RtMidiOutPort::Send(std::span<const std::uint8_t> bytes, Clock::time_point* leftAt) {
     std::lock_guard lock(sendLock_);
     std::this_thread::sleep_until(firstSendAt_);
-    errors_->Take();
+    errors_.Take();
     try {
         out_->sendMessage(bytes.data(), bytes.size());
     } catch (const RtMidiError& error) {
         return ResultFor(error.getType());
     }
-    if (const auto result = ResultOfReport(errors_->Take()); result != MidiError::kNoError) {
+    if (const auto result = ResultOfReport(errors_.Take()); result != MidiError::kNoError) {
         return result;
     }
     lastSendAt_ = Clock::now();
@@ -192,26 +212,25 @@ void RtMidiOutPort::WaitForDelivery() {
 
 // ---- input ----
 
-RtMidiInPort::RtMidiInPort(std::unique_ptr<RtMidiErrorSink> errors, std::unique_ptr<RtMidiIn> in,
-                           TransportProfile profile, MidiNoticeTarget& target)
-    : profile_(profile), target_(target), errors_(std::move(errors)), in_(std::move(in)) {
-    // System Exclusive on; Timing Clock and Active Sensing, which would only flood the
-    // notices and are never recorded, off.
-    in_->ignoreTypes(false, true, true);
-    in_->setCallback(&RtMidiInPort::OnMessage, this);
-}
+RtMidiInPort::RtMidiInPort(RtMidi::Api api, MidiNoticeTarget& target)
+    : api_(api), profile_(ProfileFor(api)), target_(target) {}
 
 RtMidiInPort::~RtMidiInPort() {
     in_.reset();  // closes the port and ends RtMidi's thread: no callback runs after this
     GiveBackQueued();
 }
 
-MidiResult RtMidiInPort::Connect(unsigned portIndex) {
-    const auto result = OpenOwnPort(*in_, *errors_, portIndex, "MIDI In");
-    if (result == MidiError::kNoError) {
-        std::this_thread::sleep_for(profile_.connectSettle);
+MidiResult RtMidiInPort::Open(const std::string& portName) {
+    const auto result = OpenOwnPort(api_, portName, "MIDI In", errors_, in_);
+    if (result != MidiError::kNoError) {
+        return result;
     }
-    return result;
+    // System Exclusive on; Timing Clock and Active Sensing, which would only flood the
+    // notices and are never recorded, off.
+    in_->ignoreTypes(false, true, true);
+    in_->setCallback(&RtMidiInPort::OnMessage, this);
+    std::this_thread::sleep_for(profile_.connectSettle);
+    return MidiError::kNoError;
 }
 
 MidiResult RtMidiInPort::Start() {

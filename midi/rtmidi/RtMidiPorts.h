@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
 #include <vector>
 
 #include <rtmidi/RtMidi.h>
@@ -24,16 +25,16 @@
 
 namespace tessel::midi {
 
+// Each port makes its own RtMidi client when it opens. The client's threads start then,
+// after every member they may use has been constructed.
 class RtMidiOutPort final : public MidiOutPort {
 public:
-    // `out` reports to `errors`; Connect opens its port.
-    RtMidiOutPort(std::unique_ptr<RtMidiErrorSink> errors, std::unique_ptr<RtMidiOut> out,
-                  TransportProfile profile, MidiNoticeTarget& target);
+    RtMidiOutPort(RtMidi::Api api, MidiNoticeTarget& target);
     // Gives back blocks still pending, lets the last messages leave, closes the port.
     ~RtMidiOutPort() override;
 
-    // Opens our port and connects it to RtMidi's port number `portIndex`.
-    MidiResult Connect(unsigned portIndex);
+    // Opens our port and connects it to the port RtMidi calls `portName`.
+    MidiResult Open(const std::string& portName);
 
     MidiResult Reset() override;
     MidiResult ShortMsg(std::uint32_t message) override;
@@ -50,9 +51,10 @@ private:
     void FinishBlock(MidiHeader& header);
     void WaitForDelivery();
 
+    const RtMidi::Api api_;
     const TransportProfile profile_;
     MidiNoticeTarget& target_;
-    std::unique_ptr<RtMidiErrorSink> errors_;
+    RtMidiErrorSink errors_;
     std::unique_ptr<RtMidiOut> out_;
     std::mutex sendLock_;
     Clock::time_point firstSendAt_;
@@ -62,15 +64,13 @@ private:
 
 class RtMidiInPort final : public MidiInPort {
 public:
-    // `in` reports to `errors`; Connect opens its port.
-    RtMidiInPort(std::unique_ptr<RtMidiErrorSink> errors, std::unique_ptr<RtMidiIn> in,
-                 TransportProfile profile, MidiNoticeTarget& target);
+    RtMidiInPort(RtMidi::Api api, MidiNoticeTarget& target);
     // Closes the port, then gives back buffers still queued.
     ~RtMidiInPort() override;
 
-    // Opens our port and connects RtMidi's port number `portIndex` to it; returns once the
+    // Opens our port and connects the port RtMidi calls `portName` to it; returns once the
     // connection carries messages, so that an answer to the next request is not missed.
-    MidiResult Connect(unsigned portIndex);
+    MidiResult Open(const std::string& portName);
 
     MidiResult Start() override;
     MidiResult Stop() override;
@@ -85,12 +85,13 @@ private:
     void ReceiveSysex(std::span<const std::uint8_t> message);
     void GiveBackQueued();
 
+    const RtMidi::Api api_;
     const TransportProfile profile_;
     MidiNoticeTarget& target_;
     std::mutex lock_;
     bool started_ = false;
     std::deque<MidiHeader*> queue_;
-    std::unique_ptr<RtMidiErrorSink> errors_;
+    RtMidiErrorSink errors_;
     std::unique_ptr<RtMidiIn> in_;  // destroyed first: its callback uses the members above
 };
 

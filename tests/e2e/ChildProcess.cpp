@@ -21,16 +21,17 @@ void CloseFd(int& fd) {
     }
 }
 
-bool WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+// The exit code, -1 for a death by signal, nothing while it still runs after `timeout`.
+std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
-            return true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return false;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -115,14 +116,20 @@ bool ChildProcess::FillBuffer(std::chrono::steady_clock::time_point deadline) {
     return true;
 }
 
-void ChildProcess::Finish() {
+int ChildProcess::Finish() {
     CloseFd(toChild_);
-    if (pid_ > 0 && !WaitForExit(pid_, std::chrono::seconds(2))) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+    int code = -1;
+    if (pid_ > 0) {
+        if (const auto exit = WaitForExit(pid_, std::chrono::seconds(2))) {
+            code = *exit;
+        } else {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
     }
     pid_ = -1;
     CloseFd(fromChild_);
+    return code;
 }
 
 }  // namespace tessel::test

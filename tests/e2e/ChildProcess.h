@@ -14,7 +14,7 @@ class ChildProcess {
 public:
     // Starts `program` with `arguments`; Running() tells whether that worked.
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments);
-    // Closes its stdin, waits up to 2 s for it to end, then kills it.
+    // Finish(), unless that has been done.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -23,10 +23,12 @@ public:
     bool WriteLine(const std::string& line);
     // The next line of its stdout, or nothing when none came within `timeout`.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
+    // Closes its stdin and waits up to 2 s for it to end, then kills it. Returns its exit
+    // code, or -1 when it had to be killed, died of a signal or never started.
+    int Finish();
 
 private:
     bool FillBuffer(std::chrono::steady_clock::time_point deadline);
-    void Finish();
 
     pid_t pid_ = -1;
     int toChild_ = -1;

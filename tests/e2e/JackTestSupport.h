@@ -37,6 +37,8 @@ public:
     const std::string& InputPort() const { return inputPort_; }    // Tessel sends here
     const std::string& OutputPort() const { return outputPort_; }  // Tessel listens here
     bool Command(const std::string& line) { return process_.WriteLine(line); }
+    // Ends the instrument; its exit code (0 when it closed cleanly).
+    int Quit() { return process_.Finish(); }
     // The next report of `kind`, skipping others, or nothing within `timeout`.
     std::optional<InstrumentReport> Next(const std::string& kind,
                                          std::chrono::milliseconds timeout = 2000ms);

@@ -55,6 +55,12 @@ protected:
         ASSERT_TRUE(instrument_->Ready()) << "the test instrument did not start";
     }
 
+    void TearDown() override {
+        if (instrument_) {
+            EXPECT_EQ(instrument_->Quit(), 0) << "the test instrument failed; see its messages";
+        }
+    }
+
     virtual bool InstrumentSilent() const { return false; }
 
     std::unique_ptr<MidiOutPort> OpenOutput() {
@@ -345,7 +351,7 @@ TEST_F(RtMidiJack, ClosingGivesBackWhatIsStillPending) {
 TEST_F(RtMidiJack, PortThatVanishedAfterListingIsNotOpened) {
     const auto device = FindOutDevice(backend_, instrument_->InputPort());
     ASSERT_TRUE(device);
-    ASSERT_TRUE(instrument_->Command("quit"));
+    ASSERT_EQ(instrument_->Quit(), 0);
     instrument_.reset();
     std::unique_ptr<MidiOutPort> out;
     EXPECT_EQ(backend_.OutOpen(out, *device, target_), MidiError::kBadDeviceId);

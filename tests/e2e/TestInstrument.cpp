@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -73,26 +74,29 @@ Bytes AnswerTo(const std::vector<unsigned char>& request) {
 class Instrument {
 public:
     Instrument(const std::string& name, bool silent)
-        : in_(RtMidi::UNIX_JACK, name), out_(RtMidi::UNIX_JACK, name + "_out"), silent_(silent) {
-        in_.ignoreTypes(false, true, true);
-        in_.setCallback(&Instrument::OnMessage, this);
-        in_.openVirtualPort("midi_in");
-        out_.openVirtualPort("midi_out");
+        : silent_(silent),
+          out_(std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, name + "_out")),
+          in_(std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, name)) {
+        in_->ignoreTypes(false, true, true);
+        in_->setCallback(&Instrument::OnMessage, this);
+        in_->openVirtualPort("midi_in");
+        out_->openVirtualPort("midi_out");
         Report("ready " + name + ":midi_in " + name + "_out:midi_out");
     }
 
-    // RtMidi frees its JACK output ring buffer before it stops the client; close the port
-    // and let a running process cycle end before the object goes.
+    // The input goes first, so that no answer is being sent while the output closes. RtMidi
+    // frees its JACK output ring buffer before it stops the client: let the last messages
+    // leave, close the port and let a running process cycle end before the object goes.
     ~Instrument() {
-        in_.closePort();
+        in_.reset();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        out_.closePort();
+        out_->closePort();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 
     void Send(const std::vector<unsigned char>& message) {
         std::lock_guard lock(outputLock);
-        out_.sendMessage(&message);
+        out_->sendMessage(&message);
     }
 
     void SetSilent(bool silent) {
@@ -123,13 +127,13 @@ private:
         const Bytes answer = AnswerTo(request);
         std::lock_guard lock(outputLock);
         if (!silent_) {
-            out_.sendMessage(answer.data(), answer.size());
+            out_->sendMessage(answer.data(), answer.size());
         }
     }
 
-    RtMidiIn in_;
-    RtMidiOut out_;
     bool silent_;
+    std::unique_ptr<RtMidiOut> out_;
+    std::unique_ptr<RtMidiIn> in_;
 };
 
 std::vector<unsigned char> ParseHex(std::istringstream& words) {
