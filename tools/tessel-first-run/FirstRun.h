@@ -1,0 +1,24 @@
+#pragma once
+// First start of a fresh build: a settings file that points both MIDI ports at the built-in
+// virtual instrument and the library at a demo folder holding the instrument's own bank.
+#include <filesystem>
+#include <string>
+
+namespace tessel::first_run {
+
+inline constexpr char kSettingsFileName[] = "tessel.ini";
+inline constexpr char kDemoFolderName[] = "demo-library";
+inline constexpr char kDemoFileName[] = "Virtual JD-800 demo.syx";
+
+enum class Outcome { Written, AlreadyConfigured, Failed };
+
+struct Result {
+    Outcome outcome;
+    std::string detail;  // what failed, for the console
+};
+
+// Writes the demo dump (unless a file of that name is there) and then BINFOLDER/tessel.ini.
+// An existing tessel.ini is never touched, and nothing else is written then.
+Result SetUp(const std::filesystem::path& binFolder);
+
+}  // namespace tessel::first_run
