@@ -88,6 +88,8 @@ void CLibrarianDlg::ShutdownWindow() {
         return;
     }
     shutDown_ = true;
+    // A worker waiting for a message box is released at once and shows no more.
+    services_.prompts.Shutdown();
     ReleaseReceiveBuffer();
     StopPreview();
     WritePreviewSettings(services_.settings, ValuesToWrite());

@@ -40,7 +40,7 @@ TEST(LibrarianApp, StartupRunsTheWindowUntilQuitAndWritesBesideTheExecutable) {
         SettingsStore seed(folder.filePath("tessel.ini").toStdString());
         seed.WriteInt("config", "par_Tempo", 77);
     }
-    test::FolderPrompts prompts;
+    ScriptedPrompts prompts;
     CLibrarianApp librarian(executable, prompts);
     CLibrarianDlg* seen = nullptr;
     QString folderShown;

@@ -244,6 +244,7 @@ TEST_P(LibrarianDlgClose, WritesTheFiveKeysOnceInOrder) {
     GetParam().close(*fixture.window);
 
     EXPECT_TRUE(fixture.window->IsShutDown());
+    EXPECT_TRUE(fixture.prompts.IsShutDown()) << "workers waiting for a message box go on";
     EXPECT_FALSE(fixture.window->isVisible());
     EXPECT_EQ(fixture.window->result(), GetParam().result);
     const std::string written = fixture.IniText();
@@ -379,13 +380,14 @@ class LibrarianDlgSetDirectory : public testing::TestWithParam<FolderCase> {};
 TEST_P(LibrarianDlgSetDirectory, StoresOnlyAConfirmedFolder) {
     WindowOnTempSettings fixture("[device]\nPathDef=/old/library\n");
     QTemporaryDir chosen;
-    fixture.prompts.folderAnswers.push_back(GetParam().existing ? std::optional(chosen.path())
-                                                                : std::nullopt);
+    fixture.prompts.QueueFolder(GetParam().existing ? std::optional(chosen.path()) : std::nullopt);
     CLibrarianDlg& window = *fixture.window;
     window.show();
     Find<QPushButton>(window, "setDirectoryButton")->click();
-    ASSERT_EQ(fixture.prompts.foldersAsked.size(), 1u);
-    EXPECT_EQ(fixture.prompts.foldersAsked[0], "/old/library");
+    const std::vector<PromptRecord> asked = fixture.prompts.Records();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].kind, PromptKind::Folder);
+    EXPECT_EQ(asked[0].text, "/old/library");
     const QString expected = GetParam().changes ? chosen.path() : "/old/library";
     EXPECT_EQ(window.Library().libraryFolder, expected);
     EXPECT_EQ(QString::fromStdString(fixture.store->ReadString("device", "PathDef", "")), expected);
