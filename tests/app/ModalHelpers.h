@@ -5,12 +5,19 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
+
+// Readable QString values in GoogleTest's failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace tessel::test {
 
