@@ -30,6 +30,7 @@ CLibrarianDlg::CLibrarianDlg(WindowServices services, QWidget* parent)
     : TemplateDialog(templates::MainWindowTemplate(), parent),
       services_(std::move(services)),
       icon_(WindowIcon()) {
+    SetUpSearchField();
     ConnectLibraryControls();
     ConnectBankControls();
     ConnectPreviewControls();

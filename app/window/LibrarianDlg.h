@@ -4,10 +4,12 @@
 // control notification and MIDI notice to its operation, and runs the close sequence
 // (ShutdownWindow) exactly once, whether it is closed by Quit, Escape or the close box.
 #include <cstdint>
+#include <optional>
 
 #include <QIcon>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 
 #include "app/dialogs/TemplateDialog.h"
 #include "app/window/PreviewSettings.h"
@@ -94,6 +96,14 @@ private:
     void ConnectButton(int id, void (CLibrarianDlg::*operation)());
     void SetDirectory();
 
+    // Library lists and Find.
+    void SetUpSearchField();
+    QStringList FileListEntries() const;
+    std::optional<QString> SelectedFileName() const;
+    QString FullPathOf(const QString& fileName) const;  // libraryFolder, separator, name
+    bool SelectFileEntry(const QString& fileName);
+    void ShowLoadedDumpPath(const QString& path);
+
     // Hooks the later subsystems fill. Each runs at its place in the start or close
     // sequence or behind its control; empty until that subsystem arrives.
     void LoadMotifs();                 // start step 9: the custom motifs from "custom.dat"
@@ -118,6 +128,12 @@ private:
     void SaveBank();          // Save... button
     void FindPatch();         // Find button
     void OnResultSelected();  // results list selection by the user
+    // Patch selection on the file last sent or received: Program Change with the index.
+    void SendProgramChangeForPatch(int index);
+    // Patch selection on any other file: the record written to the temporary patch.
+    void SendPatchToTemporary(const QString& fileName, int index);
+    // A chosen find result: the record written to the temporary patch, then the preview.
+    void SendChosenResult(const QString& fileName, int index);
 
     WindowServices services_;
     QIcon icon_;

@@ -8,8 +8,6 @@ namespace tessel {
 
 void CLibrarianDlg::LoadMotifs() {}
 void CLibrarianDlg::ApplyMidiSettings() {}
-void CLibrarianDlg::RefreshFileList() {}
-void CLibrarianDlg::SelectLastTransferredFile() {}
 void CLibrarianDlg::ClearBank() {}
 void CLibrarianDlg::ReleaseReceiveBuffer() {}
 void CLibrarianDlg::StopPreview() {}
@@ -17,17 +15,22 @@ void CLibrarianDlg::CloseMidiPorts() {}
 void CLibrarianDlg::StartPreview() {}
 void CLibrarianDlg::StartRecording() {}
 void CLibrarianDlg::StopRecording() {}
-void CLibrarianDlg::LoadSelectedDump() {}
 void CLibrarianDlg::SendDump() {}
 void CLibrarianDlg::ReceiveDump() {}
-void CLibrarianDlg::OnPatchSelected() {}
 void CLibrarianDlg::SetSlot() {}
 void CLibrarianDlg::RenameSlot() {}
 void CLibrarianDlg::AuditionSlot() {}
 void CLibrarianDlg::LoadBank() {}
 void CLibrarianDlg::SaveBank() {}
-void CLibrarianDlg::FindPatch() {}
-void CLibrarianDlg::OnResultSelected() {}
+// The transfers send a Program Change on midiChannel with the index as program number,
+// without stopping a playing preview.
+void CLibrarianDlg::SendProgramChangeForPatch(int /*index*/) {}
+// The transfers stop a playing preview, read the record from the library file and send the
+// two temporary patch messages.
+void CLibrarianDlg::SendPatchToTemporary(const QString& /*fileName*/, int /*index*/) {}
+// The transfers send the record as SendPatchToTemporary does, even for the file last sent
+// or received, and then run StartPreview when autoPreview is on.
+void CLibrarianDlg::SendChosenResult(const QString& /*fileName*/, int /*index*/) {}
 void CLibrarianDlg::ShowAboutBox() {}
 void CLibrarianDlg::RunMidiSettings() {}
 
