@@ -4,8 +4,8 @@
 
 #include "library/lists/LibraryLists.h"
 #include "library/lists/LibraryText.h"
-#include "tests/library/QStringPrinter.h"
 #include "tests/format/DumpFixtures.h"
+#include "tests/library/QStringPrinter.h"
 
 namespace tessel::library {
 namespace {
