@@ -1,0 +1,107 @@
+#pragma once
+// A main window on a temporary settings file whose library folder holds dump files written
+// by the test, with scripted prompts.
+#include <map>
+#include <memory>
+#include <string>
+
+#include <QDir>
+#include <QGroupBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "app/dialogs/TemplateDialogControls.h"
+#include "app/prompts/ScriptedPrompts.h"
+#include "app/settings/SettingsStore.h"
+#include "app/window/LibrarianDlg.h"
+#include "tests/format/DumpFixtures.h"
+#include "tests/library/QStringPrinter.h"
+
+namespace tessel::test {
+
+// Patch i is named "<tag> <i>", blank-filled to 16 characters, except where `names` says.
+inline format::Bytes NamedDump(const std::string& tag,
+                               const std::map<int, std::string>& names = {}) {
+    format::test::Records records{};
+    for (int i = 0; i < int(records.size()); ++i) {
+        const auto named = names.find(i);
+        format::test::SetName(records[i],
+                              named != names.end() ? named->second : tag + " " + std::to_string(i));
+    }
+    return format::test::DumpBytes(records);
+}
+
+// The 64 patch list entries of NamedDump(tag).
+inline QStringList EntriesOf(const std::string& tag) {
+    QStringList entries;
+    for (int i = 0; i < 64; ++i) {
+        const QString name = QString::fromStdString(tag + " " + std::to_string(i));
+        entries << QString("%1%2- %3")
+                       .arg(i / 8 + 1)
+                       .arg(i % 8 + 1)
+                       .arg(name.leftJustified(16, u' ', true));
+    }
+    return entries;
+}
+
+class LibraryWindow {
+public:
+    void Write(const std::string& name, const format::Bytes& bytes) const {
+        library.Write(name, bytes);
+    }
+    // A listed name that cannot be opened: a link to nothing.
+    void WriteUnreadable(const std::string& name) const {
+        std::filesystem::create_symlink(library.Path() / "nowhere", library.Path() / name);
+    }
+    QString Folder() const { return QString::fromStdString(library.Path().string()); }
+    QString PathOf(const QString& name) const { return Folder() + QDir::separator() + name; }
+
+    // Writes PathDef (and DerPath when given), then opens the window.
+    void Start(const QString& derPath = {}) {
+        store =
+            std::make_unique<SettingsStore>(settingsFolder.filePath("tessel.ini").toStdString());
+        store->WriteString("device", "PathDef", Folder().toStdString());
+        if (!derPath.isEmpty()) {
+            store->WriteString("config", "DerPath", derPath.toStdString());
+        }
+        window =
+            std::make_unique<CLibrarianDlg>(WindowServices{*store, prompts, settingsFolder.path()});
+        fileSpy =
+            std::make_unique<QSignalSpy>(&List("fileList"), &QListWidget::itemSelectionChanged);
+        patchSpy =
+            std::make_unique<QSignalSpy>(&List("patchList"), &QListWidget::itemSelectionChanged);
+        window->show();
+    }
+
+    ListBox& List(const char* name) const { return *window->findChild<ListBox*>(name); }
+    QStringList Entries(const char* name) const {
+        QStringList entries;
+        for (int row = 0; row < List(name).count(); ++row) {
+            entries << List(name).item(row)->text();
+        }
+        return entries;
+    }
+    QString Selected(const char* name) const {
+        const auto selected = List(name).selectedItems();
+        return selected.isEmpty() ? QString() : selected.front()->text();
+    }
+    QString Caption() const { return window->findChild<QGroupBox*>("patchFrame")->title(); }
+    // As a click of the user does: the list's selection handlers run.
+    void UserSelects(const char* name, int row) const { List(name).setCurrentRow(row); }
+    // Selections the window made from code that reached the user-selection handlers.
+    int SelectionsSignalled() const { return int(fileSpy->count() + patchSpy->count()); }
+    void ForgetSelectionsSignalled() const {
+        fileSpy->clear();
+        patchSpy->clear();
+    }
+
+    format::test::TempFolder library;
+    QTemporaryDir settingsFolder;
+    ScriptedPrompts prompts;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<CLibrarianDlg> window;
+    std::unique_ptr<QSignalSpy> fileSpy;
+    std::unique_ptr<QSignalSpy> patchSpy;
+};
+
+}  // namespace tessel::test
