@@ -3,27 +3,16 @@
 #include <QHash>
 #include <QImage>
 
-#if __has_include("resources/art/Artwork.h")
-#include "resources/art/Artwork.h"
-#define TESSEL_HAS_ARTWORK 1
-#endif
-
 namespace tessel {
 
+// Icon 128 and bitmap 132 come with the program's artwork; until it is built in, the
+// window has no icon and an empty picture.
 QIcon WindowIcon() {
-#ifdef TESSEL_HAS_ARTWORK
-    return ProgramIcon();
-#else
     return {};
-#endif
 }
 
 QPixmap WindowPicture() {
-#ifdef TESSEL_HAS_ARTWORK
-    return LogoBitmap();
-#else
     return {};
-#endif
 }
 
 QPixmap WithSystemColours(const QPixmap& picture, const QPalette& palette) {
