@@ -106,6 +106,9 @@ void VirtualJd800::Receive(std::vector<std::uint8_t> bytes) {
             }
         }
     }
+}
+
+void VirtualJd800::EndIncoming() {
     EndBusy();
 }
 

@@ -62,8 +62,11 @@ public:
     bool WaitIdle(std::chrono::milliseconds timeout) const;
 
     // ---- the ports' side ----
-    void BeginIncoming();  // a message has started on the cable towards the instrument
-    // The message has arrived whole: logged, applied, answered. Ends a BeginIncoming.
+    // A message is on the cable towards the instrument, from BeginIncoming until EndIncoming
+    // (after its block's done notice); WaitIdle waits for it.
+    void BeginIncoming();
+    void EndIncoming();
+    // The message has arrived whole: logged, applied, answered.
     void Receive(std::vector<std::uint8_t> bytes);
     bool ConnectInput(VirtualInPort& port);  // false when an input is already connected
     void DisconnectInput(VirtualInPort& port);

@@ -52,4 +52,16 @@ MidiResult VirtualMidiService::OutOpen(std::unique_ptr<MidiOutPort>& port, unsig
     return MidiError::kNoError;
 }
 
+AssembledMidiService AssembleMidiService(std::unique_ptr<MidiService> platform, bool wireTiming) {
+    AssembledMidiService assembled;
+    assembled.service = std::make_unique<CompositeMidiService>();
+    if (platform) {
+        assembled.service->Add(std::move(platform));
+    }
+    auto instrument = std::make_unique<VirtualMidiService>(wireTiming);
+    assembled.virtualInstrument = instrument.get();
+    assembled.service->Add(std::move(instrument));
+    return assembled;
+}
+
 }  // namespace tessel::midi

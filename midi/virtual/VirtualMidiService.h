@@ -3,6 +3,7 @@
 // named "Tessel Virtual JD-800". Each may be open once at a time.
 #include <memory>
 
+#include "midi/service/CompositeMidiService.h"
 #include "midi/service/MidiService.h"
 #include "midi/virtual/VirtualJd800.h"
 
@@ -27,5 +28,14 @@ private:
     // Shared with the open ports, so that a port closed after the service stays safe.
     std::shared_ptr<VirtualJd800> instrument_;
 };
+
+// The service the application uses: the platform's devices (the RtMidi backend) first, the
+// virtual instrument last. `platform` may be null (no platform devices).
+struct AssembledMidiService {
+    std::unique_ptr<CompositeMidiService> service;
+    VirtualMidiService* virtualInstrument = nullptr;  // owned by `service`
+};
+AssembledMidiService AssembleMidiService(std::unique_ptr<MidiService> platform,
+                                         bool wireTiming = true);
 
 }  // namespace tessel::midi

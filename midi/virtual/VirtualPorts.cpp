@@ -141,6 +141,7 @@ void VirtualOutPort::Carry(std::vector<std::uint8_t> bytes, MidiHeader* header) 
             MarkDone(*header);
             target_.PostOutputDone(header);
         }
+        instrument_->EndIncoming();
     });
 }
 

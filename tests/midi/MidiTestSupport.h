@@ -4,12 +4,14 @@
 // the System Exclusive transfer together the way the main window does.
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -153,6 +155,85 @@ struct MidiRig {
     QueuedNotices notices;
     MidiPortLayer ports;
     SysexTransfer sysex;
+};
+
+// A service whose devices a test describes. It logs what happens to its ports: "out-open:N",
+// "out-reset", "out-close", "short:XXXXXX", "in-open:N", "in-start" ...
+struct FakeDevice {
+    std::string name;
+    bool capsFail = false;
+    MidiResult openResult = MidiError::kNoError;
+};
+
+class FakeService final : public MidiService {
+public:
+    explicit FakeService(std::vector<FakeDevice> devices) : devices_(std::move(devices)) {}
+
+    unsigned InGetNumDevs() override { return static_cast<unsigned>(devices_.size()); }
+    unsigned OutGetNumDevs() override { return static_cast<unsigned>(devices_.size()); }
+    MidiResult InGetDevCaps(unsigned device, std::string& name) override {
+        return OutGetDevCaps(device, name);
+    }
+    MidiResult OutGetDevCaps(unsigned device, std::string& name) override {
+        if (device >= devices_.size() || devices_[device].capsFail) {
+            return MidiError::kBadDeviceId;
+        }
+        name = devices_[device].name;
+        return MidiError::kNoError;
+    }
+    MidiResult InOpen(std::unique_ptr<MidiInPort>& port, unsigned device,
+                      MidiNoticeTarget&) override {
+        return Open(port, device, "in");
+    }
+    MidiResult OutOpen(std::unique_ptr<MidiOutPort>& port, unsigned device,
+                       MidiNoticeTarget&) override {
+        return Open(port, device, "out");
+    }
+
+    void Log(const std::string& event) {
+        std::lock_guard lock(lock_);
+        events_.push_back(event);
+    }
+    std::vector<std::string> Events() {
+        std::lock_guard lock(lock_);
+        return std::exchange(events_, {});
+    }
+
+private:
+    struct Port final : MidiOutPort, MidiInPort {
+        Port(FakeService& s, std::string d) : service(s), direction(std::move(d)) {}
+        ~Port() override { Log("close"); }
+        MidiResult Log(const std::string& what) {
+            service.Log(direction + "-" + what);
+            return MidiError::kNoError;
+        }
+        MidiResult Reset() override { return Log("reset"); }
+        MidiResult ShortMsg(std::uint32_t message) override {
+            char text[16];
+            std::snprintf(text, sizeof text, "short:%06X", message);
+            return Log(text);
+        }
+        MidiResult Start() override { return Log("start"); }
+        MidiResult Stop() override { return Log("stop"); }
+        MidiResult PrepareHeader(MidiHeader&) override { return MidiError::kNoError; }
+        MidiResult LongMsg(MidiHeader&) override { return MidiError::kNoError; }
+        MidiResult AddBuffer(MidiHeader&) override { return MidiError::kNoError; }
+        MidiResult UnprepareHeader(MidiHeader&) override { return MidiError::kNoError; }
+        FakeService& service;
+        std::string direction;
+    };
+    template <typename PortType>
+    MidiResult Open(std::unique_ptr<PortType>& port, unsigned device, const std::string& way) {
+        Log(way + "-open:" + std::to_string(device));
+        if (devices_[device].openResult == MidiError::kNoError) {
+            port = std::make_unique<Port>(*this, way);
+        }
+        return devices_[device].openResult;
+    }
+
+    std::vector<FakeDevice> devices_;
+    std::mutex lock_;
+    std::vector<std::string> events_;
 };
 
 // A request for the 256 bytes of patch memory at 05 00 00 + 256 k.

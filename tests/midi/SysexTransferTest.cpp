@@ -2,7 +2,6 @@
 // one input buffer, the completion events and the messages the user sees.
 #include <gtest/gtest.h>
 
-#include "midi/sysex/SysexTexts.h"
 #include "midi/virtual/DemoBank.h"
 #include "tests/midi/MidiTestSupport.h"
 
@@ -21,11 +20,12 @@ bool SendBuilt(SysexTransfer& sysex, const Bytes& message) {
 }
 
 // One request and its reply, as the receive worker makes them; the reply's byte count.
-std::optional<std::size_t> RequestAndWait(SysexTransfer& sysex, int k, Bytes* reply = nullptr) {
+std::optional<std::size_t> RequestAndWait(SysexTransfer& sysex, int k,
+                                          std::uint8_t deviceByte = 0x10, Bytes* reply = nullptr) {
     if (!sysex.QueueReceiveBuffer()) {
         return std::nullopt;
     }
-    if (!SendBuilt(sysex, RequestFor(k))) {
+    if (!SendBuilt(sysex, RequestFor(k, deviceByte))) {
         sysex.ReleaseReceiveBuffer();
         return std::nullopt;
     }
@@ -37,17 +37,20 @@ std::optional<std::size_t> RequestAndWait(SysexTransfer& sysex, int k, Bytes* re
     return received;
 }
 
-const std::string kNotResponding = sysex_texts::kNotResponding;
-
-TEST(SysexTexts, AreTheOnesUsersKnow) {
-    EXPECT_STREQ(sysex_texts::kUnableToAlloc, "Unable to alloc memory block");
-    EXPECT_STREQ(sysex_texts::kUnableToLock, "Unable to Lock memory block");
-    EXPECT_STREQ(sysex_texts::kUnableToFree, "Unable to free memory block");
-    EXPECT_EQ(kNotResponding,
-              "Your MIDI instrument doesn't seem to be responding.\nMake sure that all MIDI "
-              "cables are connected correctly and the correct input and ouput ports have been "
-              "chosen");
+// Runs `work` as a receive worker does: events of its own, the input started, then closed.
+void RunReceive(MidiRig& rig, const std::function<void()>& work) {
+    RunOnWorker([&] {
+        ASSERT_TRUE(rig.sysex.BeginTransfer());
+        rig.ports.StartMidiIn();
+        work();
+        rig.ports.CloseMidiIn();
+        rig.sysex.EndTransfer();
+    });
 }
+
+const std::string kNotResponding =
+    "Your MIDI instrument doesn't seem to be responding.\nMake sure that all MIDI cables are "
+    "connected correctly and the correct input and ouput ports have been chosen";
 
 TEST(SysexTransfer, TheBlockHasOneHolderAtATime) {
     MidiRig rig;
@@ -79,23 +82,16 @@ TEST(SysexTransfer, AWindowThreadSendDoesNotWaitAndReachesTheInstrument) {
     EXPECT_TRUE(rig.prompts.Messages().empty());
 }
 
-TEST(SysexTransfer, WithNoOutputPortTheSendFailsWithTheInvalidPortText) {
+TEST(SysexTransfer, WithNoPortsSendAndQueueFailWithTheInvalidPortTexts) {
     MidiRig rig;
     EXPECT_FALSE(SendBuilt(rig.sysex, RequestFor(0)));
-    EXPECT_EQ(
-        rig.prompts.Messages(),
-        std::vector<std::string>{rig.virtualService.OutGetErrorText(MidiError::kInvalidHandle)});
-    EXPECT_EQ(rig.prompts.Messages()[0], "No MIDI output port is open.");
     EXPECT_FALSE(rig.sysex.IsBlockTaken());
+    EXPECT_FALSE(rig.sysex.QueueReceiveBuffer());
+    EXPECT_FALSE(rig.sysex.HasReceiveBuffer());
+    EXPECT_EQ(rig.prompts.Messages(), (std::vector<std::string>{"No MIDI output port is open.",
+                                                                "No MIDI input port is open."}));
     EXPECT_TRUE(rig.sysex.TakeSysexBlock(13));
     rig.sysex.ReleaseSysexBlock();
-}
-
-TEST(SysexTransfer, WithNoInputPortQueueingFailsWithTheInputText) {
-    MidiRig rig;
-    EXPECT_FALSE(rig.sysex.QueueReceiveBuffer());
-    EXPECT_EQ(rig.prompts.Messages(), std::vector<std::string>{"No MIDI input port is open."});
-    EXPECT_FALSE(rig.sysex.HasReceiveBuffer());
 }
 
 TEST(SysexTransfer, RepliesAreReportedWithTheirLength) {
@@ -111,22 +107,18 @@ TEST(SysexTransfer, RepliesAreReportedWithTheirLength) {
     };
     for (const auto& c : cases) {
         MidiRig rig;
-        rig.UseVirtualPorts();
+        rig.UseVirtualPorts(1, 8);
         rig.Instrument().SetReplySize(c.replySize);
         std::optional<std::size_t> received;
         Bytes reply;
-        RunOnWorker([&] {
-            ASSERT_TRUE(rig.sysex.BeginTransfer());
-            rig.ports.StartMidiIn();
-            received = RequestAndWait(rig.sysex, 7, &reply);
-            rig.ports.CloseMidiIn();
-            rig.sysex.EndTransfer();
-        });
+        RunReceive(
+            rig, [&] { received = RequestAndWait(rig.sysex, 7, rig.ports.DeviceByte(), &reply); });
         EXPECT_EQ(received, c.reported) << c.name;
         EXPECT_EQ(reply.size(), c.reported) << c.name;
         EXPECT_TRUE(rig.prompts.Messages().empty()) << c.name;
+        EXPECT_EQ(reply.at(2), 0x07) << c.name;  // the device byte asked with
         if (!c.replySize) {
-            const auto demo = DemoBankDump();
+            const auto demo = DemoBankDump(0x07);
             EXPECT_TRUE(std::equal(reply.begin(), reply.end(), demo.begin() + 7 * 266));
         }
     }
@@ -136,16 +128,12 @@ TEST(SysexTransfer, AReceiveOfTheWholeMemoryGivesTheDemoDump) {
     MidiRig rig(false, 2000ms);
     rig.UseVirtualPorts();
     Bytes received;
-    RunOnWorker([&] {
-        ASSERT_TRUE(rig.sysex.BeginTransfer());
-        rig.ports.StartMidiIn();
+    RunReceive(rig, [&] {
         for (int k = 0; k < 96; ++k) {
             Bytes reply;
-            ASSERT_EQ(RequestAndWait(rig.sysex, k, &reply), 266u) << k;
+            ASSERT_EQ(RequestAndWait(rig.sysex, k, 0x10, &reply), 266u) << k;
             received.insert(received.end(), reply.begin(), reply.end());
         }
-        rig.ports.CloseMidiIn();
-        rig.sysex.EndTransfer();
     });
     EXPECT_EQ(received, DemoBankDump());
     EXPECT_TRUE(rig.prompts.Messages().empty());
@@ -155,9 +143,7 @@ TEST(SysexTransfer, AReplyBeforeTheWaitIsNotLost) {
     MidiRig rig;
     rig.UseVirtualPorts();
     std::optional<std::size_t> received;
-    RunOnWorker([&] {
-        ASSERT_TRUE(rig.sysex.BeginTransfer());
-        rig.ports.StartMidiIn();
+    RunReceive(rig, [&] {
         ASSERT_TRUE(rig.sysex.QueueReceiveBuffer());
         ASSERT_TRUE(SendBuilt(rig.sysex, RequestFor(3)));
         // The reply and its notice come and go before the wait starts.
@@ -165,8 +151,6 @@ TEST(SysexTransfer, AReplyBeforeTheWaitIsNotLost) {
         std::this_thread::sleep_for(100ms);
         received = rig.sysex.WaitReceiveBuffer();
         rig.sysex.ReleaseReceiveBuffer();
-        rig.ports.CloseMidiIn();
-        rig.sysex.EndTransfer();
     });
     EXPECT_EQ(received, 266u);
 }
@@ -178,16 +162,12 @@ TEST(SysexTransfer, NoReplyTimesOutAndTheNextRequestWorks) {
     std::optional<std::size_t> first;
     std::optional<std::size_t> second;
     bool bufferGone = false;
-    RunOnWorker([&] {
-        ASSERT_TRUE(rig.sysex.BeginTransfer());
-        rig.ports.StartMidiIn();
+    RunReceive(rig, [&] {
         first = RequestAndWait(rig.sysex, 0);
         bufferGone = !rig.sysex.HasReceiveBuffer();
         rig.Instrument().SetSilent(false);
         rig.ports.StartMidiIn();  // the release reset, and so stopped, the input
         second = RequestAndWait(rig.sysex, 1);
-        rig.ports.CloseMidiIn();
-        rig.sysex.EndTransfer();
     });
     EXPECT_EQ(first, std::nullopt);
     EXPECT_TRUE(bufferGone);
@@ -201,16 +181,12 @@ TEST(SysexTransfer, ALateReplyIsNotTakenForTheNextOne) {
     rig.Instrument().SetReplyDelay(500ms);
     std::optional<std::size_t> first;
     Bytes secondReply;
-    RunOnWorker([&] {
-        ASSERT_TRUE(rig.sysex.BeginTransfer());
-        rig.ports.StartMidiIn();
+    RunReceive(rig, [&] {
         first = RequestAndWait(rig.sysex, 0);
         rig.Instrument().WaitIdle(10s);  // the first answer arrives with no buffer queued
         rig.Instrument().SetReplyDelay(0ms);
         rig.ports.StartMidiIn();
-        RequestAndWait(rig.sysex, 1, &secondReply);
-        rig.ports.CloseMidiIn();
-        rig.sysex.EndTransfer();
+        RequestAndWait(rig.sysex, 1, 0x10, &secondReply);
     });
     EXPECT_EQ(first, std::nullopt);
     ASSERT_EQ(secondReply.size(), 266u);
