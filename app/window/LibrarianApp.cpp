@@ -4,6 +4,9 @@
 
 #include "app/settings/SettingsStore.h"
 #include "app/window/LibrarianDlg.h"
+#include "midi/rtmidi/RtMidiBackend.h"
+#include "midi/service/CompositeMidiService.h"
+#include "midi/virtual/VirtualMidiService.h"
 
 namespace tessel {
 
@@ -17,8 +20,15 @@ QString SettingsPathFor(const QString& executablePath) {
     return ExecutableFolder(executablePath) + QDir::separator() + QStringLiteral("tessel.ini");
 }
 
-CLibrarianApp::CLibrarianApp(QString executablePath, UserPrompts& prompts)
-    : executablePath_(std::move(executablePath)), prompts_(prompts) {}
+std::unique_ptr<midi::MidiService> CreateProgramMidiService() {
+    auto service = std::make_unique<midi::CompositeMidiService>();
+    service->Add(midi::CreateRtMidiService());
+    service->Add(std::make_unique<midi::VirtualMidiService>());
+    return service;
+}
+
+CLibrarianApp::CLibrarianApp(QString executablePath, UserPrompts& prompts, midi::MidiService& midi)
+    : executablePath_(std::move(executablePath)), prompts_(prompts), midi_(midi) {}
 
 CLibrarianApp::~CLibrarianApp() = default;
 
@@ -30,7 +40,7 @@ bool CLibrarianApp::Startup() {
     settingsPath_ = SettingsPathFor(executablePath_);
     settings_ = std::make_unique<SettingsStore>(settingsPath_.toStdString());
     {
-        CLibrarianDlg window({*settings_, prompts_, ExecutableFolder(executablePath_)});
+        CLibrarianDlg window({*settings_, prompts_, ExecutableFolder(executablePath_), midi_});
         if (windowCreated_) {
             windowCreated_(window);
         }

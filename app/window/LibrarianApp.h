@@ -11,6 +11,9 @@ namespace tessel {
 class CLibrarianDlg;
 class SettingsStore;
 class UserPrompts;
+namespace midi {
+class MidiService;
+}
 
 // The executable's folder: its full path cut at the last folder separator ('/' or '\'),
 // empty when there is none.
@@ -18,11 +21,16 @@ QString ExecutableFolder(const QString& executablePath);
 // That folder, the platform's separator and "tessel.ini".
 QString SettingsPathFor(const QString& executablePath);
 
+// The program's MIDI devices: those of every RtMidi API that works here, then the built-in
+// virtual instrument "Tessel Virtual JD-800", listed last so that real devices keep their
+// numbers.
+std::unique_ptr<midi::MidiService> CreateProgramMidiService();
+
 class CLibrarianApp {
 public:
     // `executablePath` is the running program's full path (QCoreApplication's
-    // applicationFilePath(), not the current folder).
-    CLibrarianApp(QString executablePath, UserPrompts& prompts);
+    // applicationFilePath(), not the current folder). `midi` must outlive the run.
+    CLibrarianApp(QString executablePath, UserPrompts& prompts, midi::MidiService& midi);
     ~CLibrarianApp();
     CLibrarianApp(const CLibrarianApp&) = delete;
     CLibrarianApp& operator=(const CLibrarianApp&) = delete;
@@ -40,6 +48,7 @@ public:
 private:
     QString executablePath_;
     UserPrompts& prompts_;
+    midi::MidiService& midi_;
     QString settingsPath_;
     std::unique_ptr<SettingsStore> settings_;
     std::function<void(CLibrarianDlg&)> windowCreated_;

@@ -29,6 +29,9 @@ constexpr int kResultsTabStopUnits = 65;
 CLibrarianDlg::CLibrarianDlg(WindowServices services, QWidget* parent)
     : TemplateDialog(templates::MainWindowTemplate(), parent),
       services_(std::move(services)),
+      notices_(*this),
+      ports_(services_.midi, services_.settings, services_.prompts, notices_),
+      sysex_(ports_, services_.prompts),
       icon_(WindowIcon()) {
     SetUpSearchField();
     ConnectLibraryControls();
@@ -39,6 +42,9 @@ CLibrarianDlg::CLibrarianDlg(WindowServices services, QWidget* parent)
 
 CLibrarianDlg::~CLibrarianDlg() {
     ShutdownWindow();
+    // Also for a window that was never shown: ports closed before the transfer goes.
+    StopMidiNotices();
+    CloseMidiPorts();
 }
 
 void CLibrarianDlg::setVisible(bool visible) {
@@ -91,6 +97,7 @@ void CLibrarianDlg::ShutdownWindow() {
     shutDown_ = true;
     // A worker waiting for a message box is released at once and shows no more.
     services_.prompts.Shutdown();
+    StopMidiNotices();
     ReleaseReceiveBuffer();
     StopPreview();
     WritePreviewSettings(services_.settings, ValuesToWrite());

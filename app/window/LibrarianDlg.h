@@ -14,7 +14,9 @@
 #include "app/dialogs/TemplateDialog.h"
 #include "app/window/PreviewSettings.h"
 #include "app/window/WindowServices.h"
+#include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
+#include "midi/sysex/SysexTransfer.h"
 
 class QLabel;
 class QListWidget;
@@ -55,6 +57,10 @@ public:
     const LibraryPaths& Library() const { return library_; }
     bool IsInitialized() const { return initialized_; }
     bool IsShutDown() const { return shutDown_; }
+
+    // The MIDI ports and the System Exclusive transfer, for the workers the window starts.
+    midi::MidiPortLayer& Ports() { return ports_; }
+    midi::SysexTransfer& Sysex() { return sysex_; }
 
     // MIDI service notices, delivered on the window thread.
     void CaptureEvent(std::uint32_t message) override;
@@ -111,6 +117,7 @@ private:
     void RefreshFileList();            // start step 15: list libraryFolder, load the first file
     void SelectLastTransferredFile();  // start step 17: reselect lastTransferPath's file
     void ClearBank();                  // start step 21 and the Clear button
+    void StopMidiNotices();            // as the close begins: no notices, no transfer waits
     void ReleaseReceiveBuffer();       // close step 1
     void StopPreview();                // close step 2, waits at most 1000 ms
     void CloseMidiPorts();             // close step 4: output, then input
@@ -136,6 +143,11 @@ private:
     void SendChosenResult(const QString& fileName, int index);
 
     WindowServices services_;
+    // Destroyed in reverse order: the transfer, then the ports (closing any still open), then
+    // the notices, so that nothing is posted to a notices object that is gone.
+    midi::QueuedNotices notices_;
+    midi::MidiPortLayer ports_;
+    midi::SysexTransfer sysex_;
     QIcon icon_;
     QPixmap picture_;
     PreviewValues preview_;

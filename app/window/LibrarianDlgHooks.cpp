@@ -7,11 +7,8 @@
 namespace tessel {
 
 void CLibrarianDlg::LoadMotifs() {}
-void CLibrarianDlg::ApplyMidiSettings() {}
 void CLibrarianDlg::ClearBank() {}
-void CLibrarianDlg::ReleaseReceiveBuffer() {}
 void CLibrarianDlg::StopPreview() {}
-void CLibrarianDlg::CloseMidiPorts() {}
 void CLibrarianDlg::StartPreview() {}
 void CLibrarianDlg::StartRecording() {}
 void CLibrarianDlg::StopRecording() {}
@@ -32,10 +29,5 @@ void CLibrarianDlg::SendPatchToTemporary(const QString& /*fileName*/, int /*inde
 // or received, and then run StartPreview when autoPreview is on.
 void CLibrarianDlg::SendChosenResult(const QString& /*fileName*/, int /*index*/) {}
 void CLibrarianDlg::ShowAboutBox() {}
-void CLibrarianDlg::RunMidiSettings() {}
-
-void CLibrarianDlg::CaptureEvent(std::uint32_t /*message*/) {}
-void CLibrarianDlg::OnMidiOutDone(midi::MidiHeader* /*header*/) {}
-void CLibrarianDlg::OnMidiInLongData(midi::MidiHeader* /*header*/) {}
 
 }  // namespace tessel

@@ -7,6 +7,9 @@ namespace tessel {
 
 class SettingsStore;
 class UserPrompts;
+namespace midi {
+class MidiService;
+}
 
 struct WindowServices {
     SettingsStore& settings;
@@ -14,6 +17,9 @@ struct WindowServices {
     // The folder of the running executable, without a trailing separator: the default
     // library folder.
     QString executableFolder;
+    // The devices both MIDI ports are opened on: the program's real backends followed by the
+    // built-in virtual instrument, or a test's own service.
+    midi::MidiService& midi;
 };
 
 }  // namespace tessel

@@ -7,6 +7,7 @@
 
 #include "app/settings/SettingsStore.h"
 #include "app/window/LibrarianApp.h"
+#include "midi/virtual/VirtualMidiService.h"
 #include "tests/gui/LibrarianTestSupport.h"
 
 namespace tessel {
@@ -41,7 +42,8 @@ TEST(LibrarianApp, StartupRunsTheWindowUntilQuitAndWritesBesideTheExecutable) {
         seed.WriteInt("config", "par_Tempo", 77);
     }
     ScriptedPrompts prompts;
-    CLibrarianApp librarian(executable, prompts);
+    midi::VirtualMidiService midi;
+    CLibrarianApp librarian(executable, prompts, midi);
     CLibrarianDlg* seen = nullptr;
     QString folderShown;
     librarian.SetWindowCreatedHandler([&](CLibrarianDlg& window) {

@@ -14,6 +14,7 @@
 #include "app/prompts/ScriptedPrompts.h"
 #include "app/settings/SettingsStore.h"
 #include "app/window/LibrarianDlg.h"
+#include "midi/virtual/VirtualMidiService.h"
 #include "tests/format/DumpFixtures.h"
 #include "tests/library/QStringPrinter.h"
 
@@ -64,8 +65,8 @@ public:
         if (!derPath.isEmpty()) {
             store->WriteString("config", "DerPath", derPath.toStdString());
         }
-        window =
-            std::make_unique<CLibrarianDlg>(WindowServices{*store, prompts, settingsFolder.path()});
+        window = std::make_unique<CLibrarianDlg>(
+            WindowServices{*store, prompts, settingsFolder.path(), midi});
         fileSpy =
             std::make_unique<QSignalSpy>(&List("fileList"), &QListWidget::itemSelectionChanged);
         patchSpy =
@@ -98,6 +99,7 @@ public:
     format::test::TempFolder library;
     QTemporaryDir settingsFolder;
     ScriptedPrompts prompts;
+    midi::VirtualMidiService midi;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<CLibrarianDlg> window;
     std::unique_ptr<QSignalSpy> fileSpy;

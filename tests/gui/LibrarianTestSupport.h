@@ -12,6 +12,7 @@
 #include "app/prompts/ScriptedPrompts.h"
 #include "app/settings/SettingsStore.h"
 #include "app/window/LibrarianDlg.h"
+#include "midi/virtual/VirtualMidiService.h"
 
 namespace tessel::test {
 
@@ -25,8 +26,8 @@ public:
             file.write(iniText->data(), qint64(iniText->size()));
         }
         store = std::make_unique<SettingsStore>(IniPath().toStdString());
-        window =
-            std::make_unique<CLibrarianDlg>(WindowServices{*store, prompts, ExecutableFolder()});
+        window = std::make_unique<CLibrarianDlg>(
+            WindowServices{*store, prompts, ExecutableFolder(), midi});
     }
 
     QString IniPath() const { return folder.filePath("tessel.ini"); }
@@ -41,6 +42,7 @@ public:
 
     QTemporaryDir folder;
     ScriptedPrompts prompts;
+    midi::VirtualMidiService midi;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<CLibrarianDlg> window;
 };
