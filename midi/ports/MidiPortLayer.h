@@ -96,6 +96,8 @@ public:
     MidiResult UseMidiOut(const std::function<MidiResult(MidiOutPort&)>& use);
     MidiResult UseMidiIn(const std::function<MidiResult(MidiInPort&)>& use);
     std::string OutErrorText(MidiResult error) const;
+    // The service the ports come from, for listing devices (the MIDI settings dialog).
+    MidiService& Service() { return service_; }
     std::string InErrorText(MidiResult error) const;
 
 private:
