@@ -1,11 +1,13 @@
 #include "midi/rtmidi/RtMidiBackend.h"
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <optional>
 
 #include <rtmidi/RtMidi.h>
 
-#include "midi/rtmidi/JackQuiet.h"
+#include "midi/rtmidi/JackSupport.h"
 #include "midi/rtmidi/PortNames.h"
 #include "midi/rtmidi/RtMidiErrors.h"
 #include "midi/rtmidi/RtMidiPorts.h"
@@ -22,16 +24,26 @@ struct RtMidiBackend::Listing {
     std::vector<RtMidi::Api> apis;
     std::vector<RtMidiDevice> inputs;
     std::vector<RtMidiDevice> outputs;
-    bool inputsListed = false;
-    bool outputsListed = false;
+    std::optional<std::chrono::steady_clock::time_point> inputsListedAt;
+    std::optional<std::chrono::steady_clock::time_point> outputsListedAt;
 };
 
 namespace {
+
+constexpr char kAlsaSequencerDevice[] = "/dev/snd/seq";
+
+// Without the sequencer device, RtMidi's ALSA API cannot start: it would print ALSA's
+// complaint and throw. Such a machine simply has no ALSA ports.
+bool AlsaSequencerMissing(RtMidi::Api api) {
+    std::error_code ignored;
+    return api == RtMidi::LINUX_ALSA && !std::filesystem::exists(kAlsaSequencerDevice, ignored);
+}
 
 std::vector<RtMidi::Api> CompiledApis() {
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
     std::erase(apis, RtMidi::RTMIDI_DUMMY);
+    std::erase_if(apis, AlsaSequencerMissing);
     return apis;
 }
 
@@ -162,7 +174,10 @@ MidiResult RtMidiBackend::OutOpen(std::unique_ptr<MidiOutPort>& port, unsigned d
 
 unsigned RtMidiBackend::Count(Direction direction) {
     std::lock_guard lock(lock_);
-    RelistLocked(direction);
+    const auto listedAt = ListedAt(direction);
+    if (!listedAt || std::chrono::steady_clock::now() - *listedAt >= kListingFreshFor) {
+        RelistLocked(direction);
+    }
     return static_cast<unsigned>(Devices(direction).size());
 }
 
@@ -178,7 +193,7 @@ MidiResult RtMidiBackend::Caps(Direction direction, unsigned device, std::string
 // Uses the list of the last count query; lists the ports first if there has been none.
 bool RtMidiBackend::Lookup(Direction direction, unsigned device, RtMidiDevice& found) {
     std::lock_guard lock(lock_);
-    if (!Listed(direction)) {
+    if (!ListedAt(direction)) {
         RelistLocked(direction);
     }
     const auto& devices = Devices(direction);
@@ -192,15 +207,15 @@ bool RtMidiBackend::Lookup(Direction direction, unsigned device, RtMidiDevice& f
 void RtMidiBackend::RelistLocked(Direction direction) {
     Devices(direction) = direction == Direction::In ? ListPorts<RtMidiIn>(listing_->apis)
                                                     : ListPorts<RtMidiOut>(listing_->apis);
-    Listed(direction) = true;
+    ListedAt(direction) = std::chrono::steady_clock::now();
 }
 
 std::vector<RtMidiDevice>& RtMidiBackend::Devices(Direction direction) {
     return direction == Direction::In ? listing_->inputs : listing_->outputs;
 }
 
-bool& RtMidiBackend::Listed(Direction direction) {
-    return direction == Direction::In ? listing_->inputsListed : listing_->outputsListed;
+std::optional<std::chrono::steady_clock::time_point>& RtMidiBackend::ListedAt(Direction direction) {
+    return direction == Direction::In ? listing_->inputsListedAt : listing_->outputsListedAt;
 }
 
 std::unique_ptr<MidiService> CreateRtMidiService() {

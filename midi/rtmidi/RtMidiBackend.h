@@ -3,14 +3,19 @@
 // (ALSA sequencer and JACK on Linux; WinMM, CoreMIDI elsewhere), numbered in that order.
 //
 // An API that cannot start is left out: RtMidi's ALSA API throws when there is no
-// sequencer and never falls back to JACK, and with no JACK server the JACK API simply
-// lists nothing. A machine with neither has no devices.
+// sequencer (and never falls back to JACK), so it is not even tried without the sequencer
+// device, and is dropped for good when it throws all the same; with no JACK server the
+// JACK API simply lists nothing. A machine with neither has no devices.
 //
-// Every device count query lists the ports afresh; the caps queries and an open that
-// follow use that same list, so device numbers stay consistent between them. An open
-// finds the listed port again by its name.
+// A device count query lists the ports afresh (a JACK listing costs a client connection,
+// some 30 ms) unless the last listing is less than a second old: a caller that counts
+// again before each caps query and each open (as a composite service does) then sees one
+// list throughout. The caps queries and an open use the list of the last count, so device
+// numbers stay consistent between them. An open finds the listed port again by its name.
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +42,8 @@ public:
     MidiResult OutOpen(std::unique_ptr<MidiOutPort>& port, unsigned device,
                        MidiNoticeTarget& target) override;
 
+    static constexpr std::chrono::seconds kListingFreshFor{1};
+
 private:
     enum class Direction { In, Out };
     struct Listing;
@@ -46,7 +53,7 @@ private:
     bool Lookup(Direction direction, unsigned device, RtMidiDevice& found);
     void RelistLocked(Direction direction);
     std::vector<RtMidiDevice>& Devices(Direction direction);
-    bool& Listed(Direction direction);
+    std::optional<std::chrono::steady_clock::time_point>& ListedAt(Direction direction);
 
     std::mutex lock_;
     std::unique_ptr<Listing> listing_;

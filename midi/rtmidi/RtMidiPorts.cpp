@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <thread>
 
 #include "midi/rtmidi/PortNames.h"
 #include "midi/rtmidi/WireBytes.h"
@@ -16,6 +15,28 @@ constexpr std::uint8_t kSysexStart = 0xF0;
 constexpr std::uint8_t kControlChange = 0xB0;
 constexpr std::uint8_t kAllNotesOff = 0x7B;
 constexpr std::uint8_t kChannelCount = 16;
+
+// How many JACK cycles to wait at each step, at most how long, and how long to sleep
+// instead when the cycles cannot be counted.
+struct CycleWait {
+    int cycles;
+    std::chrono::milliseconds limit;
+    std::chrono::milliseconds fallback;
+};
+constexpr CycleWait kAfterConnect{2, std::chrono::milliseconds(1000),
+                                  std::chrono::milliseconds(20)};
+constexpr CycleWait kBeforeClose{3, std::chrono::milliseconds(500), std::chrono::milliseconds(100)};
+constexpr CycleWait kAfterClose{2, std::chrono::milliseconds(200), std::chrono::milliseconds(20)};
+
+std::unique_ptr<JackCycles> CyclesFor(const TransportProfile& profile) {
+    return profile.waitsForCycles ? std::make_unique<JackCycles>() : nullptr;
+}
+
+void Wait(const std::unique_ptr<JackCycles>& cycles, const CycleWait& wait) {
+    if (cycles) {
+        cycles->Wait(wait.cycles, wait.limit, wait.fallback);
+    }
+}
 
 MidiResult ResultOfReport(const std::optional<RtMidiReport>& report) {
     if (!report) {
@@ -103,21 +124,24 @@ MidiResult OpenOwnPort(RtMidi::Api api, const std::string& portName, const std::
 // ---- output ----
 
 RtMidiOutPort::RtMidiOutPort(RtMidi::Api api, MidiNoticeTarget& target)
-    : api_(api), profile_(ProfileFor(api)), target_(target) {}
+    : api_(api), profile_(ProfileFor(api)), target_(target), cycles_(CyclesFor(profile_)) {}
 
 RtMidiOutPort::~RtMidiOutPort() {
     wire_.RunPendingNow();
     if (out_) {
-        WaitForDelivery();
+        if (SentAnything()) {
+            Wait(cycles_, kBeforeClose);
+        }
         out_->closePort();
-        std::this_thread::sleep_for(profile_.closeSettle);
+        Wait(cycles_, kAfterClose);
     }
 }
 
 MidiResult RtMidiOutPort::Open(const std::string& portName) {
     const auto result = OpenOwnPort(api_, portName, "MIDI Out", errors_, out_);
-    std::lock_guard lock(sendLock_);
-    firstSendAt_ = Clock::now() + profile_.connectSettle;
+    if (result == MidiError::kNoError) {
+        Wait(cycles_, kAfterConnect);
+    }
     return result;
 }
 
@@ -175,7 +199,6 @@ MidiResult RtMidiOutPort::CheckLongMessage(const MidiHeader& header) const {
 
 MidiResult RtMidiOutPort::Send(std::span<const std::uint8_t> bytes, Clock::time_point* leftAt) {
     std::lock_guard lock(sendLock_);
-    std::this_thread::sleep_until(firstSendAt_);
     errors_.Take();
     try {
         out_->sendMessage(bytes.data(), bytes.size());
@@ -185,7 +208,7 @@ MidiResult RtMidiOutPort::Send(std::span<const std::uint8_t> bytes, Clock::time_
     if (const auto result = ResultOfReport(errors_.Take()); result != MidiError::kNoError) {
         return result;
     }
-    lastSendAt_ = Clock::now();
+    sentAnything_ = true;
     const auto left = wire_.Reserve(bytes.size());
     if (leftAt != nullptr) {
         *leftAt = left;
@@ -198,22 +221,15 @@ void RtMidiOutPort::FinishBlock(MidiHeader& header) {
     target_.PostOutputDone(&header);
 }
 
-void RtMidiOutPort::WaitForDelivery() {
-    Clock::time_point until;
-    {
-        std::lock_guard lock(sendLock_);
-        if (lastSendAt_ == Clock::time_point{}) {
-            return;
-        }
-        until = lastSendAt_ + profile_.deliverySettle;
-    }
-    std::this_thread::sleep_until(until);
+bool RtMidiOutPort::SentAnything() {
+    std::lock_guard lock(sendLock_);
+    return sentAnything_;
 }
 
 // ---- input ----
 
 RtMidiInPort::RtMidiInPort(RtMidi::Api api, MidiNoticeTarget& target)
-    : api_(api), profile_(ProfileFor(api)), target_(target) {}
+    : api_(api), profile_(ProfileFor(api)), target_(target), cycles_(CyclesFor(profile_)) {}
 
 RtMidiInPort::~RtMidiInPort() {
     in_.reset();  // closes the port and ends RtMidi's thread: no callback runs after this
@@ -229,7 +245,7 @@ MidiResult RtMidiInPort::Open(const std::string& portName) {
     // notices and are never recorded, off.
     in_->ignoreTypes(false, true, true);
     in_->setCallback(&RtMidiInPort::OnMessage, this);
-    std::this_thread::sleep_for(profile_.connectSettle);
+    Wait(cycles_, kAfterConnect);
     return MidiError::kNoError;
 }
 

@@ -18,6 +18,7 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include "midi/rtmidi/JackSupport.h"
 #include "midi/rtmidi/RtMidiErrors.h"
 #include "midi/rtmidi/TransportProfile.h"
 #include "midi/service/MidiService.h"
@@ -49,16 +50,16 @@ private:
     // Sends the bytes and reserves their cable time; `leftAt` gets the moment they have left.
     MidiResult Send(std::span<const std::uint8_t> bytes, Clock::time_point* leftAt = nullptr);
     void FinishBlock(MidiHeader& header);
-    void WaitForDelivery();
+    bool SentAnything();
 
     const RtMidi::Api api_;
     const TransportProfile profile_;
     MidiNoticeTarget& target_;
+    std::unique_ptr<JackCycles> cycles_;  // on JACK only
     RtMidiErrorSink errors_;
     std::unique_ptr<RtMidiOut> out_;
     std::mutex sendLock_;
-    Clock::time_point firstSendAt_;
-    Clock::time_point lastSendAt_{};
+    bool sentAnything_ = false;
     WireScheduler wire_;  // destroyed first: its pending actions use the members above
 };
 
@@ -88,6 +89,7 @@ private:
     const RtMidi::Api api_;
     const TransportProfile profile_;
     MidiNoticeTarget& target_;
+    std::unique_ptr<JackCycles> cycles_;  // on JACK only
     std::mutex lock_;
     bool started_ = false;
     std::deque<MidiHeader*> queue_;

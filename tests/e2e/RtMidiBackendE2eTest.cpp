@@ -358,5 +358,14 @@ TEST_F(RtMidiJack, PortThatVanishedAfterListingIsNotOpened) {
     EXPECT_FALSE(out);
 }
 
+TEST_F(RtMidiJack, ListingIsRenewedOnceItIsASecondOld) {
+    const std::string gone = instrument_->InputPort();
+    ASSERT_TRUE(FindOutDevice(backend_, gone));
+    ASSERT_EQ(instrument_->Quit(), 0);
+    instrument_.reset();
+    std::this_thread::sleep_for(midi::RtMidiBackend::kListingFreshFor + 100ms);
+    EXPECT_FALSE(FindOutDevice(backend_, gone));
+}
+
 }  // namespace
 }  // namespace tessel::test
