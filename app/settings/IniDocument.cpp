@@ -1,6 +1,7 @@
 #include "app/settings/IniDocument.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace tessel::ini {
 namespace {
@@ -54,6 +55,14 @@ bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != text.npos;
 }
 
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::string joined;
+    for (const auto part : parts) {
+        joined.append(part);
+    }
+    return joined;
+}
+
 }  // namespace
 
 IniDocument IniDocument::Parse(std::string_view content) {
@@ -65,13 +74,10 @@ IniDocument IniDocument::Parse(std::string_view content) {
     while (!content.empty()) {
         const auto lineFeed = content.find('\n');
         std::string_view text = content.substr(0, lineFeed);
-        std::string ending;
+        std::string_view ending;
         if (lineFeed != std::string_view::npos) {
-            ending = "\n";
-            if (text.ends_with('\r')) {
-                text.remove_suffix(1);
-                ending = "\r\n";
-            }
+            ending = text.ends_with('\r') ? "\r\n" : "\n";
+            text = text.substr(0, text.size() + 1 - ending.size());
         }
         if (document.newLine_.empty() && !ending.empty()) {
             document.newLine_ = ending;
@@ -86,7 +92,7 @@ IniDocument IniDocument::Parse(std::string_view content) {
 }
 
 std::string IniDocument::Serialize() const {
-    std::string content = byteOrderMark_;
+    std::string content(byteOrderMark_);
     for (const auto& line : lines_) {
         content += line.text;
         content += line.ending;
@@ -151,7 +157,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
         text += value;
         return;
     }
-    InsertLine(InsertionPoint(*range), std::string(key) + "=" + std::string(value));
+    InsertLine(InsertionPoint(*range), Joined({key, "=", value}));
 }
 
 // New entries go after the section's last line that is neither blank nor a comment, so that
@@ -178,8 +184,8 @@ void IniDocument::AppendSection(std::string_view section, std::string_view key,
     if (!lines_.empty() && !IsBlank(lines_.back().text)) {
         InsertLine(lines_.size(), "");
     }
-    InsertLine(lines_.size(), "[" + std::string(section) + "]");
-    InsertLine(lines_.size(), std::string(key) + "=" + std::string(value));
+    InsertLine(lines_.size(), Joined({"[", section, "]"}));
+    InsertLine(lines_.size(), Joined({key, "=", value}));
 }
 
 bool IsWritableSection(std::string_view section) {

@@ -13,9 +13,10 @@
 
 namespace tessel::ini {
 
+// Line ends and the byte order mark always view string literals.
 struct Line {
-    std::string text;    // without its line end
-    std::string ending;  // "\r\n", "\n" or "" (last line of a file without a final line end)
+    std::string text;         // without its line end
+    std::string_view ending;  // "\r\n", "\n" or "" (the last line of a file without one)
 };
 
 class IniDocument {
@@ -44,9 +45,9 @@ private:
     void InsertLine(std::size_t at, std::string text);
     void AppendSection(std::string_view section, std::string_view key, std::string_view value);
 
-    std::string byteOrderMark_;  // kept in front of the first line when the file has one
+    std::string_view byteOrderMark_;  // kept in front of the first line when the file has one
     std::vector<Line> lines_;
-    std::string newLine_;  // the file's own line end, used for the lines we add
+    std::string_view newLine_;  // the file's own line end, used for the lines we add
 };
 
 // True when the text can stand in a section header, a key or a value without changing how
