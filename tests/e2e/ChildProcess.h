@@ -20,6 +20,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Running() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
     bool WriteLine(const std::string& line);
     // The next line of its stdout, or nothing when none came within `timeout`.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);

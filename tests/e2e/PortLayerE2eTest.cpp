@@ -21,14 +21,15 @@ using midi::testing::RecordingPrompts;
 using midi::testing::RunOnWorker;
 using midi::testing::TemporarySettings;
 
+// The service as the application assembles it: the RtMidi backend, then the virtual instrument.
 struct JackRig {
     JackRig(const TestInstrument& instrument, int channel)
-        : notices(forwarder),
+        : assembled(midi::AssembleMidiService(midi::CreateRtMidiService())),
+          service(*assembled.service),
+          notices(forwarder),
           ports(service, settings.Store(), prompts, notices),
           sysex(ports, prompts) {
         forwarder.sysex = &sysex;
-        service.Add(midi::CreateRtMidiService());
-        service.Add(std::make_unique<midi::VirtualMidiService>());
         auto& store = settings.Store();
         store.WriteString("device", "MidiIn", instrument.OutputPort());
         store.WriteString("device", "MidiOut", instrument.InputPort());
@@ -40,9 +41,10 @@ struct JackRig {
         notices.Close();
     }
 
+    midi::AssembledMidiService assembled;
+    midi::CompositeMidiService& service;
     TemporarySettings settings;
     RecordingPrompts prompts;
-    midi::CompositeMidiService service;
     NoticeForwarder forwarder;
     midi::QueuedNotices notices;
     midi::MidiPortLayer ports;
