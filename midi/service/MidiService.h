@@ -15,17 +15,17 @@ using MidiResult = unsigned;
 
 namespace MidiError {
 constexpr MidiResult kNoError = 0;
-constexpr MidiResult kError = 1;             // unspecified failure
-constexpr MidiResult kBadDeviceId = 2;       // device number out of range
-constexpr MidiResult kAllocated = 4;         // device already in use
-constexpr MidiResult kInvalidHandle = 5;     // no open port
-constexpr MidiResult kNoDriver = 6;          // the MIDI system is not available
-constexpr MidiResult kNoMemory = 7;          // memory could not be had
-constexpr MidiResult kInvalidParameter = 11; // a header or argument the service rejects
-constexpr MidiResult kUnprepared = 64;       // header not prepared
-constexpr MidiResult kStillPlaying = 65;     // the service still holds the block
-constexpr MidiResult kNotReady = 67;         // the port is busy with another block
-constexpr MidiResult kTooLong = 72;          // a single message larger than the transport carries
+constexpr MidiResult kError = 1;              // unspecified failure
+constexpr MidiResult kBadDeviceId = 2;        // device number out of range
+constexpr MidiResult kAllocated = 4;          // device already in use
+constexpr MidiResult kInvalidHandle = 5;      // no open port
+constexpr MidiResult kNoDriver = 6;           // the MIDI system is not available
+constexpr MidiResult kNoMemory = 7;           // memory could not be had
+constexpr MidiResult kInvalidParameter = 11;  // a header or argument the service rejects
+constexpr MidiResult kUnprepared = 64;        // header not prepared
+constexpr MidiResult kStillPlaying = 65;      // the service still holds the block
+constexpr MidiResult kNotReady = 67;          // the port is busy with another block
+constexpr MidiResult kTooLong = 72;           // a single message larger than the transport carries
 }  // namespace MidiError
 
 // MIDIHDR: the caller sets data and bufferLength; the service sets bytesRecorded and flags.
@@ -34,9 +34,9 @@ struct MidiHeader {
     static constexpr std::uint32_t kDone = 2;
     static constexpr std::uint32_t kInQueue = 4;
 
-    std::uint8_t* data = nullptr;      // lpData
-    std::uint32_t bufferLength = 0;    // bytes to send, or the capacity of an input buffer
-    std::uint32_t bytesRecorded = 0;   // bytes received into an input buffer
+    std::uint8_t* data = nullptr;     // lpData
+    std::uint32_t bufferLength = 0;   // bytes to send, or the capacity of an input buffer
+    std::uint32_t bytesRecorded = 0;  // bytes received into an input buffer
     std::atomic<std::uint32_t> flags{0};
 };
 
