@@ -143,15 +143,6 @@ TEST_F(ChangeNameDlgTest, FieldRefusesTheSeventeenthCharacter) {
     EXPECT_EQ(BytesOf(name), "ABCDEFGHIJKLMNOP");
 }
 
-TEST_F(ChangeNameDlgTest, EmptyNameStaysSixteenSpaces) {
-    Name name = NameOf("                ");
-    EXPECT_TRUE(Run(name, [](QDialog& d) {
-        EXPECT_EQ(Dlg(d).NameEdit()->text(), "");
-        return true;
-    }));
-    EXPECT_EQ(BytesOf(name), "                ");
-}
-
 TEST_F(ChangeNameDlgTest, AutoCapsButtonRewritesTheField) {
     Name name = NameOf("BRASS SECTION   ");
     Run(name, [](QDialog& d) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -205,31 +204,6 @@ TEST(QtPromptsTest, SaveDialogStartsAtTheRequestAndAddsTheDefaultSuffix) {
     EXPECT_EQ(*answer, QDir::toNativeSeparators(QDir(root.path()).filePath("mybank.syx")));
     EXPECT_EQ(startedAt, QDir(root.path()).absolutePath());
     EXPECT_EQ(filters, (QStringList{"Sysex file (*.syx)", "All files (*)"}));
-}
-
-TEST(QtPromptsTest, OpenDialogReturnsTheChosenFileOrNothing) {
-    QTemporaryDir root;
-    const QString file = QDir(root.path()).filePath("a.syx");
-    QFile(file).open(QIODevice::WriteOnly);
-    struct Case {
-        const char* name;
-        bool accept;
-        std::optional<QString> expected;
-    };
-    const Case cases[] = {
-        {"chosen", true, QDir::toNativeSeparators(file)},
-        {"cancelled", false, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        QtPrompts prompts;
-        WhenModalAppears([&](QWidget& w) {
-            auto& dialog = dynamic_cast<QFileDialog&>(w);
-            TypeFileName(dialog, "a.syx");
-            c.accept ? static_cast<QDialog&>(dialog).accept() : dialog.reject();
-        });
-        EXPECT_EQ(prompts.AskOpenFile({"Sysex file (*.syx)", "syx", root.path(), ""}), c.expected)
-            << c.name;
-    }
 }
 
 }  // namespace

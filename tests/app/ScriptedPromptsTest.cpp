@@ -138,18 +138,6 @@ TEST(ScriptedPromptsTest, DialogScriptDecidesThroughTheDialogsOwnAcceptAndReject
     }
 }
 
-TEST(ScriptedPromptsTest, ScriptSeesTheShownDialogAndItsFields) {
-    ScriptedPrompts prompts;
-    prompts.QueueDialog([](QDialog& d) {
-        EXPECT_TRUE(d.isVisible());
-        static_cast<CountingDialog&>(d).field->setText("typed");
-        return true;
-    });
-    CountingDialog dialog;
-    EXPECT_TRUE(prompts.RunDialog(dialog));
-    EXPECT_EQ(dialog.field->text(), "typed");
-}
-
 TEST(ScriptedPromptsTest, WorkerMessagesFromManyThreadsAreAllRecorded) {
     ScriptedPrompts prompts;
     constexpr int kThreads = 4;
@@ -193,16 +181,6 @@ TEST(ScriptedPromptsTest, HeldWorkerMessageWaitsUntilShutdownThenLaterOnesReturn
     std::thread later([&] { prompts.ShowMessage("after close"); });
     later.join();
     EXPECT_EQ(prompts.Messages(), std::vector<QString>{"pending"});
-}
-
-TEST(ScriptedPromptsTest, ReleasedWorkerMessagesContinue) {
-    ScriptedPrompts prompts;
-    prompts.HoldWorkerMessages();
-    std::thread worker([&] { prompts.ShowMessage("one"); });
-    ASSERT_TRUE(test::SpinUntil([&] { return prompts.WaitingWorkers() == 1; }));
-    prompts.ReleaseWorkerMessages();
-    worker.join();
-    EXPECT_EQ(prompts.WaitingWorkers(), 0);
 }
 
 }  // namespace
