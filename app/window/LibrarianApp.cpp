@@ -21,10 +21,7 @@ QString SettingsPathFor(const QString& executablePath) {
 }
 
 std::unique_ptr<midi::MidiService> CreateProgramMidiService() {
-    auto service = std::make_unique<midi::CompositeMidiService>();
-    service->Add(midi::CreateRtMidiService());
-    service->Add(std::make_unique<midi::VirtualMidiService>());
-    return service;
+    return midi::AssembleMidiService(midi::CreateRtMidiService()).service;
 }
 
 CLibrarianApp::CLibrarianApp(QString executablePath, UserPrompts& prompts, midi::MidiService& midi)

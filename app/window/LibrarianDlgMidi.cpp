@@ -22,7 +22,7 @@ void CLibrarianDlg::ApplyMidiSettings() {
 }
 
 void CLibrarianDlg::RunMidiSettings() {
-    midi::CMidiSettingsDlg dialog(services_.midi, ports_, services_.settings, this);
+    midi::CMidiSettingsDlg dialog(ports_, services_.settings, this);
     if (services_.prompts.RunDialog(dialog)) {
         ports_.ApplyMidiSettings();
     }

@@ -136,19 +136,17 @@ int ParseDeviceId(const QString& text) {
                                                      std::numeric_limits<int>::max()));
 }
 
-CMidiSettingsDlg::CMidiSettingsDlg(MidiService& service, MidiPortLayer& ports,
-                                   SettingsStore& settings, QWidget* parent)
+CMidiSettingsDlg::CMidiSettingsDlg(MidiPortLayer& ports, SettingsStore& settings, QWidget* parent)
     : TemplateDialog(templates::MidiSettingsTemplate(), parent),
       ports_(ports),
       settings_(settings) {
-    ShowConfiguration(service, ports_.Configuration());
+    ShowConfiguration(ports_.Configuration());
     MidiInList()->setFocus(Qt::OtherFocusReason);
 }
 
-void CMidiSettingsDlg::ShowConfiguration(MidiService& service,
-                                         const MidiConfiguration& configuration) {
-    ShowDevices(*MidiInList(), InputDeviceEntries(service), configuration.midiInName);
-    ShowDevices(*MidiOutList(), OutputDeviceEntries(service), configuration.midiOutName);
+void CMidiSettingsDlg::ShowConfiguration(const MidiConfiguration& configuration) {
+    ShowDevices(*MidiInList(), InputDeviceEntries(ports_.Service()), configuration.midiInName);
+    ShowDevices(*MidiOutList(), OutputDeviceEntries(ports_.Service()), configuration.midiOutName);
     for (int channel = 1; channel <= kChannelCount; ++channel) {
         ChannelList()->addItem(QString::number(channel));
     }

@@ -1,8 +1,8 @@
 #pragma once
 // The MIDI settings dialog: input and output device, MIDI channel and System Exclusive ID.
-// It opens on the port layer's configuration and, on OK, stores the four values in the port
-// layer and in section `device` of the settings; the caller then reopens the output. Cancel
-// changes nothing.
+// It lists the devices of the port layer's service, opens on the port layer's configuration
+// and, on OK, stores the four values in the port layer and in section `device` of the
+// settings; the caller then reopens the output. Cancel changes nothing.
 #include <QString>
 #include <QStringList>
 
@@ -40,8 +40,7 @@ int ParseDeviceId(const QString& text);
 class CMidiSettingsDlg : public TemplateDialog {
     Q_OBJECT
 public:
-    CMidiSettingsDlg(MidiService& service, MidiPortLayer& ports, SettingsStore& settings,
-                     QWidget* parent = nullptr);
+    CMidiSettingsDlg(MidiPortLayer& ports, SettingsStore& settings, QWidget* parent = nullptr);
 
     // The OK action: the chosen values into the port layer and the settings, then closes.
     void accept() override;
@@ -52,7 +51,7 @@ public:
     QLineEdit* IdField() const;
 
 private:
-    void ShowConfiguration(MidiService& service, const MidiConfiguration& configuration);
+    void ShowConfiguration(const MidiConfiguration& configuration);
     MidiConfiguration ChosenConfiguration() const;
 
     MidiPortLayer& ports_;

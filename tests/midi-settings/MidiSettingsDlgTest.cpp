@@ -115,7 +115,7 @@ class DialogOpens : public ::testing::TestWithParam<OpenCase> {};
 TEST_P(DialogOpens, ListsDevicesAndSelectsTheStoredValues) {
     const OpenCase& c = GetParam();
     DialogRig rig(c.inputs, c.outputs, c.stored);
-    CMidiSettingsDlg dialog(rig.service, rig.ports, rig.store);
+    CMidiSettingsDlg dialog(rig.ports, rig.store);
 
     EXPECT_EQ(EntriesOf(*dialog.MidiInList()), c.inEntries);
     EXPECT_EQ(dialog.MidiInList()->currentIndex(), c.inSelected);
@@ -192,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MidiSettingsDlg, ListsCannotBeTypedIntoAndTheFocusStartsOnMidiIn) {
     DialogRig rig({{"In"}}, {{"Out"}}, {});
-    CMidiSettingsDlg dialog(rig.service, rig.ports, rig.store);
+    CMidiSettingsDlg dialog(rig.ports, rig.store);
     dialog.show();
 
     QStringList channels;
@@ -224,7 +224,7 @@ class DialogOk : public ::testing::TestWithParam<OkCase> {};
 TEST_P(DialogOk, StoresTheChosenValuesInThePortLayerAndTheSettings) {
     const OkCase& c = GetParam();
     DialogRig rig({{"In A"}, {"In B"}}, {{"Out A"}, {"Out B"}}, c.stored);
-    CMidiSettingsDlg dialog(rig.service, rig.ports, rig.store);
+    CMidiSettingsDlg dialog(rig.ports, rig.store);
     c.edit(dialog);
     dialog.accept();
 
@@ -280,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MidiSettingsDlg, OkWritesAllFourKeysInOrderEvenWhenNothingChanged) {
     DialogRig rig({{"In A"}}, {{"Out A"}}, {"In A", "Out A", 1, 17});
     ASSERT_TRUE(rig.IniText().isEmpty());
-    CMidiSettingsDlg dialog(rig.service, rig.ports, rig.store);
+    CMidiSettingsDlg dialog(rig.ports, rig.store);
     dialog.accept();
 
     const QString text = rig.IniText();
@@ -304,7 +304,7 @@ TEST(MidiSettingsDlg, CancelChangesNeitherTheStateNorTheSettings) {
         d.IdField()->setText("99");
         return false;
     });
-    CMidiSettingsDlg dialog(rig.service, rig.ports, rig.store);
+    CMidiSettingsDlg dialog(rig.ports, rig.store);
 
     EXPECT_FALSE(rig.prompts.RunDialog(dialog));
     EXPECT_EQ(rig.IniText(), before);

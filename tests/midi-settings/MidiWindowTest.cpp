@@ -21,7 +21,6 @@
 
 #include "app/prompts/ScriptedPrompts.h"
 #include "app/settings/SettingsStore.h"
-#include "app/window/LibrarianApp.h"
 #include "app/window/LibrarianDlg.h"
 #include "library/format/RolandMessage.h"
 #include "midi/service/CompositeMidiService.h"
@@ -358,20 +357,6 @@ TEST(MidiWindow, DestroyingAWindowNeverShownClosesWhatIsOpen) {
               (Events{"out-reset", "out-close", "in-reset", "in-stop", "in-close"}));
 }
 
-// ---- the program's service ----
-
-TEST(ProgramMidiService, ListsTheVirtualInstrumentLast) {
-    const auto service = CreateProgramMidiService();
-    std::string lastIn;
-    std::string lastOut;
-    ASSERT_GE(service->InGetNumDevs(), 1u);
-    ASSERT_GE(service->OutGetNumDevs(), 1u);
-    EXPECT_EQ(service->InGetDevCaps(service->InGetNumDevs() - 1, lastIn), MidiError::kNoError);
-    EXPECT_EQ(service->OutGetDevCaps(service->OutGetNumDevs() - 1, lastOut), MidiError::kNoError);
-    EXPECT_EQ(lastIn, kVirtualDeviceName);
-    EXPECT_EQ(lastOut, kVirtualDeviceName);
-}
-
 // ---- how the dialog looks ----
 
 void ExpectTextFits(const QWidget& widget, const QString& text, const QRect& room) {
@@ -394,13 +379,11 @@ QRect TextRoomOf(QComboBox& list) {
 }
 
 TEST(MidiWindow, SettingsDialogScreenshotShowsEveryTextWhole) {
-    CompositeMidiService service;
-    service.Add(std::make_unique<FakeMidiService>(
-        std::vector<FakeDevice>{{"UM-ONE:UM-ONE MIDI 1"}, {"Midi Through:Midi Through Port-0"}},
-        std::vector<FakeDevice>{{"UM-ONE:UM-ONE MIDI 1"}, {"Midi Through:Midi Through Port-0"}}));
-    service.Add(std::make_unique<VirtualMidiService>());
-    MidiWindow fixture(service, std::string("MidiIn=um-one\nMidiOut=") + kVirtualDeviceName +
-                                    "\nMidiChanel=1\nMidiID=17\n");
+    const std::vector<FakeDevice> devices{{"UM-ONE:UM-ONE MIDI 1"},
+                                          {"Midi Through:Midi Through Port-0"}};
+    const auto assembled = AssembleMidiService(std::make_unique<FakeMidiService>(devices, devices));
+    MidiWindow fixture(*assembled.service, std::string("MidiIn=um-one\nMidiOut=") +
+                                               kVirtualDeviceName + "\nMidiChanel=1\nMidiID=17\n");
     fixture.window->show();
 
     fixture.RunSettings([](CMidiSettingsDlg& d) {
