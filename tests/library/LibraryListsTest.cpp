@@ -78,6 +78,20 @@ TEST(Listing, EntriesKeepTrailingBlanksAndStopAtZero) {
     EXPECT_EQ(entries[63], "88- P 63            ");
 }
 
+// Paths past the classic 260-character limit are listed and read as any other.
+TEST(Listing, LongPathsAreReadLikeAnyOther) {
+    TempFolder folder;
+    const std::string sub(120, 's');
+    const std::string name = std::string(200, 'n') + ".syx";
+    std::filesystem::create_directory(folder.Path() / sub);
+    folder.Write(sub + "/" + name, Dump("L"));
+    const QString longFolder = Folder(folder) + "/" + QString::fromStdString(sub);
+    ASSERT_GT(LibraryFilePath(longFolder, QString::fromStdString(name)).size(), 320);
+    EXPECT_EQ(ListLibraryFiles(longFolder), QStringList({QString::fromStdString(name)}));
+    EXPECT_EQ(ListPatches(LibraryFilePath(longFolder, QString::fromStdString(name))).entries.size(),
+              64);
+}
+
 // A file that cannot be read no longer ends the search: the files after it are searched.
 TEST(FindInLibrary, SkipsUnreadableFilesAndGoesOn) {
     TempFolder folder;
