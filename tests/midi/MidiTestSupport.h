@@ -17,7 +17,7 @@
 #include <QString>
 #include <QTest>
 
-#include "app/prompts/UserPrompts.h"
+#include "app/prompts/ScriptedPrompts.h"
 #include "app/settings/SettingsStore.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
@@ -28,27 +28,14 @@ namespace tessel::midi::testing {
 
 using namespace std::chrono_literals;
 
-class RecordingPrompts final : public UserPrompts {
-public:
-    void ShowMessage(const QString& text) override {
-        std::lock_guard lock(lock_);
-        messages_.push_back(text.toStdString());
+// The message boxes shown so far, as plain strings.
+inline std::vector<std::string> Messages(const ScriptedPrompts& prompts) {
+    std::vector<std::string> texts;
+    for (const auto& text : prompts.Messages()) {
+        texts.push_back(text.toStdString());
     }
-    bool AskYesNo(const QString&) override { return false; }
-    bool ChooseFolder(QString&) override { return false; }
-    std::optional<QString> AskSaveFile(const FileDialogRequest&) override { return {}; }
-    std::optional<QString> AskOpenFile(const FileDialogRequest&) override { return {}; }
-    bool RunDialog(QDialog&) override { return false; }
-
-    std::vector<std::string> Messages() const {
-        std::lock_guard lock(lock_);
-        return messages_;
-    }
-
-private:
-    mutable std::mutex lock_;
-    std::vector<std::string> messages_;
-};
+    return texts;
+}
 
 // A settings file of its own in a fresh temporary folder, removed afterwards.
 class TemporarySettings {
@@ -149,7 +136,7 @@ struct MidiRig {
     }
 
     TemporarySettings settings;
-    RecordingPrompts prompts;
+    ScriptedPrompts prompts;
     VirtualMidiService virtualService;
     NoticeForwarder forwarder;
     QueuedNotices notices;

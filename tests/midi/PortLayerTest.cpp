@@ -23,7 +23,7 @@ struct PortRig {
     }
 
     TemporarySettings settings;
-    RecordingPrompts prompts;
+    ScriptedPrompts prompts;
     FakeService service;
     NoticeForwarder forwarder;
     QueuedNotices notices;
@@ -59,7 +59,7 @@ TEST(PortLayer, OpensTheOutputNamedInTheSettings) {
         rig.Store("<none>", c.stored);
         rig.ports.ApplyMidiSettings();
         EXPECT_EQ(rig.service.Events(), c.events) << c.name;
-        EXPECT_TRUE(rig.prompts.Messages().empty()) << c.name;
+        EXPECT_TRUE(Messages(rig.prompts).empty()) << c.name;
         EXPECT_EQ(rig.ports.IsMidiOutOpen(), !c.events.empty()) << c.name;
         EXPECT_FALSE(rig.ports.IsMidiInOpen()) << c.name;
     }
@@ -75,7 +75,7 @@ TEST(PortLayer, WithNothingStoredNoPortOpensAndShortMessagesAreLostQuietly) {
     EXPECT_EQ(configuration.deviceId, 17);
     rig.ports.SendShortMessage(0x0000C0);
     EXPECT_TRUE(rig.service.Events().empty());
-    EXPECT_TRUE(rig.prompts.Messages().empty());
+    EXPECT_TRUE(Messages(rig.prompts).empty());
 }
 
 TEST(PortLayer, AFailedOpenShowsTheServiceTextAndLeavesNoPort) {
@@ -85,8 +85,8 @@ TEST(PortLayer, AFailedOpenShowsTheServiceTextAndLeavesNoPort) {
     rig.ports.StartMidiIn();
     EXPECT_FALSE(rig.ports.IsMidiOutOpen());
     EXPECT_FALSE(rig.ports.IsMidiInOpen());
-    EXPECT_EQ(rig.prompts.Messages(), (Events{rig.service.OutGetErrorText(MidiError::kAllocated),
-                                              rig.service.InGetErrorText(MidiError::kAllocated)}));
+    EXPECT_EQ(Messages(rig.prompts), (Events{rig.service.OutGetErrorText(MidiError::kAllocated),
+                                             rig.service.InGetErrorText(MidiError::kAllocated)}));
 }
 
 TEST(PortLayer, PortsAreReopenedResetStartedAndClosedInOrder) {
@@ -176,7 +176,7 @@ TEST(PortLayer, ReopeningTheOutputWhileWorkersSendIsSafe) {
         sender.join();
     }
     EXPECT_TRUE(rig.ports.IsMidiOutOpen());
-    EXPECT_TRUE(rig.prompts.Messages().empty());
+    EXPECT_TRUE(Messages(rig.prompts).empty());
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST(SysexTransfer, TheBlockHasOneHolderAtATime) {
     rig.sysex.ReleaseSysexBlock();
     EXPECT_TRUE(rig.sysex.TakeSysexBlock(13));
     rig.sysex.ReleaseSysexBlock();
-    EXPECT_TRUE(rig.prompts.Messages().empty());
+    EXPECT_TRUE(Messages(rig.prompts).empty());
 }
 
 TEST(SysexTransfer, AWindowThreadSendDoesNotWaitAndReachesTheInstrument) {
@@ -79,7 +79,7 @@ TEST(SysexTransfer, AWindowThreadSendDoesNotWaitAndReachesTheInstrument) {
     ASSERT_TRUE(rig.Instrument().WaitIdle(10s));
     EXPECT_EQ(rig.Instrument().TemporaryPatch(), DemoBankRecords()[5]);
     EXPECT_FALSE(rig.sysex.IsBlockTaken());
-    EXPECT_TRUE(rig.prompts.Messages().empty());
+    EXPECT_TRUE(Messages(rig.prompts).empty());
 }
 
 TEST(SysexTransfer, WithNoPortsSendAndQueueFailWithTheInvalidPortTexts) {
@@ -88,8 +88,8 @@ TEST(SysexTransfer, WithNoPortsSendAndQueueFailWithTheInvalidPortTexts) {
     EXPECT_FALSE(rig.sysex.IsBlockTaken());
     EXPECT_FALSE(rig.sysex.QueueReceiveBuffer());
     EXPECT_FALSE(rig.sysex.HasReceiveBuffer());
-    EXPECT_EQ(rig.prompts.Messages(), (std::vector<std::string>{"No MIDI output port is open.",
-                                                                "No MIDI input port is open."}));
+    EXPECT_EQ(Messages(rig.prompts), (std::vector<std::string>{"No MIDI output port is open.",
+                                                               "No MIDI input port is open."}));
     EXPECT_TRUE(rig.sysex.TakeSysexBlock(13));
     rig.sysex.ReleaseSysexBlock();
 }
@@ -115,7 +115,7 @@ TEST(SysexTransfer, RepliesAreReportedWithTheirLength) {
             rig, [&] { received = RequestAndWait(rig.sysex, 7, rig.ports.DeviceByte(), &reply); });
         EXPECT_EQ(received, c.reported) << c.name;
         EXPECT_EQ(reply.size(), c.reported) << c.name;
-        EXPECT_TRUE(rig.prompts.Messages().empty()) << c.name;
+        EXPECT_TRUE(Messages(rig.prompts).empty()) << c.name;
         EXPECT_EQ(reply.at(2), 0x07) << c.name;  // the device byte asked with
         if (!c.replySize) {
             const auto demo = DemoBankDump(0x07);
@@ -136,7 +136,7 @@ TEST(SysexTransfer, AReceiveOfTheWholeMemoryGivesTheDemoDump) {
         }
     });
     EXPECT_EQ(received, DemoBankDump());
-    EXPECT_TRUE(rig.prompts.Messages().empty());
+    EXPECT_TRUE(Messages(rig.prompts).empty());
 }
 
 TEST(SysexTransfer, AReplyBeforeTheWaitIsNotLost) {
@@ -172,7 +172,7 @@ TEST(SysexTransfer, NoReplyTimesOutAndTheNextRequestWorks) {
     EXPECT_EQ(first, std::nullopt);
     EXPECT_TRUE(bufferGone);
     EXPECT_EQ(second, 266u);
-    EXPECT_EQ(rig.prompts.Messages(), std::vector<std::string>{kNotResponding});
+    EXPECT_EQ(Messages(rig.prompts), std::vector<std::string>{kNotResponding});
 }
 
 TEST(SysexTransfer, ALateReplyIsNotTakenForTheNextOne) {
@@ -213,7 +213,7 @@ TEST(SysexTransfer, AnOutputTimeOutFreesTheBlockForTheNextMessage) {
     EXPECT_FALSE(first);
     EXPECT_FALSE(taken);
     EXPECT_TRUE(second);
-    EXPECT_EQ(rig.prompts.Messages(), std::vector<std::string>{kNotResponding});
+    EXPECT_EQ(Messages(rig.prompts), std::vector<std::string>{kNotResponding});
     ASSERT_TRUE(rig.Instrument().WaitIdle(10s));
     const auto log = rig.Instrument().ReceivedLog();
     ASSERT_EQ(log.size(), 2u);
@@ -262,7 +262,7 @@ TEST(SysexTransfer, AWindowSendDuringATransferIsRefusedAndTheTransferGoesOn) {
     worker.join();
     EXPECT_FALSE(windowSend);
     EXPECT_TRUE(allSent);
-    EXPECT_TRUE(rig.prompts.Messages().empty());
+    EXPECT_TRUE(Messages(rig.prompts).empty());
     ASSERT_TRUE(rig.Instrument().WaitIdle(10s));
     EXPECT_EQ(rig.Instrument().ReceivedLog().size(), 6u);
     EXPECT_EQ(rig.Instrument().PatchMemory()[0], 5);
@@ -353,7 +353,7 @@ TEST(SysexTransfer, MemoryFailuresShowTheirTextAndLeaveTheBlockFree) {
             EXPECT_EQ(SendBuilt(sysex, RequestFor(0)), c.sent) << c.name;
             sysex.EndTransfer();
         });
-        EXPECT_EQ(rig.prompts.Messages(), std::vector<std::string>{c.text}) << c.name;
+        EXPECT_EQ(Messages(rig.prompts), std::vector<std::string>{c.text}) << c.name;
         EXPECT_FALSE(sysex.IsBlockTaken()) << c.name;
         memory->failAllocate = memory->failLock = memory->failFree = false;
         EXPECT_TRUE(sysex.TakeSysexBlock(13)) << c.name;
@@ -386,7 +386,7 @@ TEST(SysexTransfer, ClosingReleasesAHeldBufferSilentlyAndEndsTheWorkersWait) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms);
     EXPECT_EQ(received, std::nullopt);
     EXPECT_FALSE(rig.sysex.HasReceiveBuffer());
-    EXPECT_TRUE(rig.prompts.Messages().empty());
+    EXPECT_TRUE(Messages(rig.prompts).empty());
     EXPECT_FALSE(rig.sysex.TakeSysexBlock(13));
 }
 
