@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/prompts/ScriptedPrompts.h"
 #include "library/format/RolandMessage.h"
 #include "midi/rtmidi/RtMidiBackend.h"
 #include "midi/service/CompositeMidiService.h"
@@ -17,7 +18,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using midi::testing::NoticeForwarder;
-using midi::testing::RecordingPrompts;
 using midi::testing::RunOnWorker;
 using midi::testing::TemporarySettings;
 
@@ -44,7 +44,7 @@ struct JackRig {
     midi::AssembledMidiService assembled;
     midi::CompositeMidiService& service;
     TemporarySettings settings;
-    RecordingPrompts prompts;
+    ScriptedPrompts prompts;
     NoticeForwarder forwarder;
     midi::QueuedNotices notices;
     midi::MidiPortLayer ports;
@@ -231,7 +231,7 @@ TEST_F(SilentPortLayerOnJack, NoReplyTimesOutWithTheNotRespondingMessage) {
     AsReceiveWorker(*rig_, [&] { first = RequestAndWait(rig_->sysex, 0); });
     EXPECT_FALSE(first.count);
     EXPECT_EQ(rig_->prompts.Messages(),
-              std::vector<std::string>{midi::sysex_texts::kNotResponding});
+              std::vector<QString>{QString::fromUtf8(midi::sysex_texts::kNotResponding)});
     EXPECT_FALSE(rig_->sysex.HasReceiveBuffer());
 
     ASSERT_TRUE(instrument_->Command("answer"));
