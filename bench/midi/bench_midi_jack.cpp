@@ -119,16 +119,38 @@ struct Ports {
     std::unique_ptr<tessel::midi::MidiInPort> in;
 };
 
+// Listing, opening and closing as the port layer does them (count, caps, open).
 Ports OpenPorts(tessel::midi::MidiService& service, tessel::test::TestInstrument& instrument,
                 RecordingTarget& target) {
     Ports ports;
+    auto start = Clock::now();
     const auto out = tessel::test::FindOutDevice(service, instrument.InputPort());
+    const double listOut = Ms(Clock::now() - start);
+    start = Clock::now();
+    const bool outOpened = out && service.OutOpen(ports.out, *out, target) == MidiError::kNoError;
+    const double openOut = Ms(Clock::now() - start);
+    start = Clock::now();
     const auto in = tessel::test::FindInDevice(service, instrument.OutputPort());
-    if (out && in && service.OutOpen(ports.out, *out, target) == MidiError::kNoError &&
-        service.InOpen(ports.in, *in, target) == MidiError::kNoError) {
+    const bool inOpened = in && service.InOpen(ports.in, *in, target) == MidiError::kNoError;
+    const double listAndOpenIn = Ms(Clock::now() - start);
+    if (outOpened && inOpened) {
         ports.in->Start();
     }
+    std::printf("list outputs %.1f ms, open output %.1f ms, list inputs and open %.1f ms\n",
+                listOut, openOut, listAndOpenIn);
     return ports;
+}
+
+void ClosePorts(Ports& ports) {
+    auto start = Clock::now();
+    ports.out->Reset();
+    ports.out.reset();
+    const double closeOut = Ms(Clock::now() - start);
+    start = Clock::now();
+    ports.in->Reset();
+    ports.in.reset();
+    std::printf("reset and close output %.1f ms, input %.1f ms\n", closeOut,
+                Ms(Clock::now() - start));
 }
 
 // Request k, time to its reply (input notice) and to both notices (the reply and the
@@ -248,5 +270,6 @@ int main(int argc, char** argv) {
     }
     RoundTrips(ports, target, instrument, options.roundTrips);
     WholeMemory(ports, target, instrument);
+    ClosePorts(ports);
     return 0;
 }
