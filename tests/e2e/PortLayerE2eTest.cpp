@@ -3,6 +3,8 @@
 // instrument on JACK. Skipped when no JACK server is reachable.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 
 #include "app/prompts/ScriptedPrompts.h"
@@ -181,6 +183,10 @@ struct ChannelMessage {
     const char* onTheWire;  // on channel 3
 };
 
+void PrintTo(const ChannelMessage& value, std::ostream* out) {
+    *out << value.onTheWire;
+}
+
 class ChannelMessagesOnJack : public PortLayerOnJack,
                               public ::testing::WithParamInterface<ChannelMessage> {};
 
@@ -196,9 +202,7 @@ TEST_P(ChannelMessagesOnJack, ArriveWithTheirOwnLength) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ChannelMessagesOnJack,
     ::testing::Values(ChannelMessage{midi::status::kProgramChange, 5, 0, "C2 05"},
-                      ChannelMessage{midi::status::kNoteOn, 0x3C, 0x64, "92 3C 64"},
-                      ChannelMessage{midi::status::kNoteOff, 0x3C, 0x40, "82 3C 40"},
-                      ChannelMessage{midi::status::kControlChange, 0x7B, 0, "B2 7B 00"}));
+                      ChannelMessage{midi::status::kNoteOn, 0x3C, 0x64, "92 3C 64"}));
 
 TEST_F(PortLayerOnJack, DumpMessagesLeaveAtCableSpeed) {
     constexpr int kMessages = 8;

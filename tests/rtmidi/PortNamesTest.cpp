@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace tessel::midi {
 namespace {
 
@@ -9,6 +11,10 @@ struct Named {
     const char* portName;
     const char* productName;
 };
+
+void PrintTo(const Named& value, std::ostream* out) {
+    *out << value.portName;
+}
 
 class AlsaNames : public ::testing::TestWithParam<Named> {};
 
@@ -33,6 +39,10 @@ struct Ownership {
     bool own;
 };
 
+void PrintTo(const Ownership& value, std::ostream* out) {
+    *out << value.productName;
+}
+
 class OwnPorts : public ::testing::TestWithParam<Ownership> {};
 
 TEST_P(OwnPorts, AreThoseOfTesselClients) {
@@ -51,6 +61,10 @@ struct Listing {
     std::vector<std::string> names;
     std::vector<std::string> shown;
 };
+
+void PrintTo(const Listing& value, std::ostream* out) {
+    *out << ::testing::PrintToString(value.names);
+}
 
 class Duplicates : public ::testing::TestWithParam<Listing> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <vector>
 
 namespace tessel::midi {
@@ -11,6 +13,10 @@ struct Packed {
     std::uint32_t message;
     std::vector<std::uint8_t> wire;  // empty: refused
 };
+
+void PrintTo(const Packed& value, std::ostream* out) {
+    *out << std::hex << value.message;
+}
 
 class UnpackShort : public ::testing::TestWithParam<Packed> {};
 
@@ -46,6 +52,10 @@ struct Received {
     std::vector<std::uint8_t> bytes;
     std::uint32_t packed;
 };
+
+void PrintTo(const Received& value, std::ostream* out) {
+    *out << ::testing::PrintToString(value.bytes);
+}
 
 class PackShort : public ::testing::TestWithParam<Received> {};
 
