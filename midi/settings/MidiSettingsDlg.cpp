@@ -9,6 +9,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -60,17 +61,22 @@ std::optional<int> FirstEntry(const QStringList& entries, const EntryTest& match
 }
 
 // The drop-down opens wide enough for the longest device name, even beyond the closed box.
-void FitPopupToEntries(QComboBox& list) {
+void FitPopupToEntries(QComboBox& list, const QStringList& entries) {
+    constexpr int kItemMargins = 16;  // the entry's text margins and focus frame
     auto* view = list.view();
-    const int frame = 2 * view->frameWidth();
+    const QFontMetrics metrics(view->font());
+    int widest = 0;
+    for (const QString& entry : entries) {
+        widest = std::max(widest, metrics.horizontalAdvance(entry));
+    }
     const int scrollBar = view->verticalScrollBar()->sizeHint().width();
-    view->setMinimumWidth(view->sizeHintForColumn(0) + frame + scrollBar);
+    view->setMinimumWidth(widest + kItemMargins + 2 * view->frameWidth() + scrollBar);
 }
 
 void ShowDevices(QComboBox& list, const QStringList& entries, const std::string& chosen) {
     list.addItems(entries);
     list.setCurrentIndex(EntryForDeviceName(entries, QString::fromStdString(chosen)));
-    FitPopupToEntries(list);
+    FitPopupToEntries(list, entries);
 }
 
 // A list with no entry selected leaves its name as it was.

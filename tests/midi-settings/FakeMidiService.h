@@ -31,28 +31,15 @@ public:
     }
     MidiResult InOpen(std::unique_ptr<MidiInPort>& port, unsigned device,
                       MidiNoticeTarget&) override {
-        Log("in-open:" + std::to_string(device));
-        const MidiResult result = inputs_.at(device).openResult;
-        if (result == MidiError::kNoError) {
-            port = std::make_unique<In>(*this);
-        }
-        return result;
+        return Open(port, inputs_, device, "in-");
     }
     MidiResult OutOpen(std::unique_ptr<MidiOutPort>& port, unsigned device,
                        MidiNoticeTarget&) override {
-        Log("out-open:" + std::to_string(device));
-        const MidiResult result = outputs_.at(device).openResult;
-        if (result == MidiError::kNoError) {
-            port = std::make_unique<Out>(*this);
-        }
-        return result;
+        return Open(port, outputs_, device, "out-");
     }
-    // A text of its own, so a test sees that the service's text is what is shown.
+    // A text of its own, so that a test sees the service's text is what is shown.
     std::string OutGetErrorText(MidiResult error) const override {
         return "fake output error " + std::to_string(error);
-    }
-    std::string InGetErrorText(MidiResult error) const override {
-        return "fake input error " + std::to_string(error);
     }
 
     std::vector<std::string> Events() const {
@@ -65,6 +52,36 @@ public:
     }
 
 private:
+    // One class for both directions: the calls they share log with the direction's prefix.
+    struct Port final : MidiOutPort, MidiInPort {
+        Port(FakeMidiService& s, std::string p) : service(s), prefix(std::move(p)) {}
+        ~Port() override { Log("close"); }
+        MidiResult Reset() override { return Log("reset"); }
+        MidiResult Start() override { return Log("start"); }
+        MidiResult Stop() override { return Log("stop"); }
+        MidiResult ShortMsg(std::uint32_t) override { return MidiError::kNoError; }
+        MidiResult PrepareHeader(MidiHeader&) override { return MidiError::kNoError; }
+        MidiResult LongMsg(MidiHeader&) override { return MidiError::kNoError; }
+        MidiResult AddBuffer(MidiHeader&) override { return MidiError::kNoError; }
+        MidiResult UnprepareHeader(MidiHeader&) override { return MidiError::kNoError; }
+        MidiResult Log(const std::string& event) {
+            service.Log(prefix + event);
+            return MidiError::kNoError;
+        }
+        FakeMidiService& service;
+        std::string prefix;
+    };
+
+    template <class PortBase>
+    MidiResult Open(std::unique_ptr<PortBase>& port, const std::vector<FakeDevice>& devices,
+                    unsigned device, const std::string& prefix) {
+        Log(prefix + "open:" + std::to_string(device));
+        const MidiResult result = devices.at(device).openResult;
+        if (result == MidiError::kNoError) {
+            port = std::make_unique<Port>(*this, prefix);
+        }
+        return result;
+    }
     static MidiResult Caps(const std::vector<FakeDevice>& devices, unsigned device,
                            std::string& name) {
         if (device >= devices.size() || devices[device].capsFail) {
@@ -77,36 +94,6 @@ private:
         std::lock_guard lock(lock_);
         events_.push_back(event);
     }
-
-    struct Out final : MidiOutPort {
-        explicit Out(FakeMidiService& s) : service(s) {}
-        ~Out() override { service.Log("out-close"); }
-        MidiResult Reset() override { return Logged("out-reset"); }
-        MidiResult ShortMsg(std::uint32_t) override { return MidiError::kNoError; }
-        MidiResult PrepareHeader(MidiHeader&) override { return MidiError::kNoError; }
-        MidiResult LongMsg(MidiHeader&) override { return MidiError::kNoError; }
-        MidiResult UnprepareHeader(MidiHeader&) override { return MidiError::kNoError; }
-        MidiResult Logged(const std::string& event) {
-            service.Log(event);
-            return MidiError::kNoError;
-        }
-        FakeMidiService& service;
-    };
-    struct In final : MidiInPort {
-        explicit In(FakeMidiService& s) : service(s) {}
-        ~In() override { service.Log("in-close"); }
-        MidiResult Start() override { return Logged("in-start"); }
-        MidiResult Stop() override { return Logged("in-stop"); }
-        MidiResult Reset() override { return Logged("in-reset"); }
-        MidiResult PrepareHeader(MidiHeader&) override { return MidiError::kNoError; }
-        MidiResult AddBuffer(MidiHeader&) override { return MidiError::kNoError; }
-        MidiResult UnprepareHeader(MidiHeader&) override { return MidiError::kNoError; }
-        MidiResult Logged(const std::string& event) {
-            service.Log(event);
-            return MidiError::kNoError;
-        }
-        FakeMidiService& service;
-    };
 
     std::vector<FakeDevice> inputs_;
     std::vector<FakeDevice> outputs_;
