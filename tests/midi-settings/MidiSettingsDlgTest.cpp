@@ -1,6 +1,7 @@
 // The MIDI settings dialog on its own: what it shows for a stored configuration and what OK
 // stores. The ID field's text is read like the C library's decimal conversion.
 #include <climits>
+#include <ostream>
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -75,6 +76,10 @@ struct IdCase {
     int value;
 };
 
+void PrintTo(const IdCase& c, std::ostream* out) {
+    *out << '"' << c.text.toStdString() << '"';
+}
+
 class DeviceIdText : public ::testing::TestWithParam<IdCase> {};
 
 TEST_P(DeviceIdText, ReadsLikeTheCLibrary) {
@@ -108,6 +113,10 @@ struct OpenCase {
     int channelSelected;
     QString idText;
 };
+
+void PrintTo(const OpenCase& c, std::ostream* out) {
+    *out << c.what;
+}
 
 class DialogOpens : public ::testing::TestWithParam<OpenCase> {};
 
@@ -173,6 +182,10 @@ struct OkCase {
     Edit edit;
     MidiConfiguration expected;
 };
+
+void PrintTo(const OkCase& c, std::ostream* out) {
+    *out << c.what;
+}
 
 class DialogOk : public ::testing::TestWithParam<OkCase> {};
 

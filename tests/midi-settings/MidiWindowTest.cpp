@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
+#include <ostream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -103,6 +104,10 @@ struct StartCase {
     std::vector<QString> messages;
 };
 
+void PrintTo(const StartCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
 class WindowStart : public ::testing::TestWithParam<StartCase> {};
 
 TEST_P(WindowStart, OpensTheStoredOutputOnlyAndReportsOnlyAFailedOpen) {
@@ -158,6 +163,10 @@ struct SettingsCase {
     Events events;  // from the dialog on
     bool outOpen;
 };
+
+void PrintTo(const SettingsCase& c, std::ostream* out) {
+    *out << c.what;
+}
 
 class WindowSettings : public ::testing::TestWithParam<SettingsCase> {};
 
