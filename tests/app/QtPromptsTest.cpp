@@ -20,63 +20,37 @@ namespace {
 using test::SpinUntil;
 using test::WhenModalAppears;
 
-struct SeenBox {
-    QString title;
-    QString text;
-    QStringList buttons;
-};
-
-SeenBox Describe(QMessageBox& box) {
-    SeenBox seen{box.windowTitle(), box.text(), {}};
-    for (auto* button : box.buttons()) {
-        seen.buttons << button->text().remove('&');
-    }
-    return seen;
-}
-
-// What a user types into the dialog's name field (selectFile() leaves a focused field alone).
-void TypeFileName(QFileDialog& dialog, const QString& name) {
-    auto* field = dialog.findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_NE(field, nullptr);
-    field->setText(name);
-}
-
-TEST(QtPromptsTest, MessageHasTheProgramCaptionAndOnlyAnOkButton) {
-    QtPrompts prompts;
-    SeenBox seen;
-    WhenModalAppears([&](QWidget& w) {
-        auto& box = dynamic_cast<QMessageBox&>(w);
-        seen = Describe(box);
-        box.button(QMessageBox::Ok)->click();
-    });
-    prompts.ShowMessage("The device is busy");
-    EXPECT_EQ(seen.title, "Tessel");
-    EXPECT_EQ(seen.text, "The device is busy");
-    EXPECT_EQ(seen.buttons, QStringList{"OK"});
-}
-
-TEST(QtPromptsTest, YesNoQuestionAnswers) {
+TEST(QtPromptsTest, BoxesCarryTheCaptionTheTextAndTheirButtons) {
     struct Case {
-        const char* name;
-        std::function<void(QMessageBox&)> answer;
-        bool expected;
+        std::function<bool(QtPrompts&)> ask;
+        QMessageBox::StandardButton click;  // NoButton: Escape
+        QStringList buttons;
+        bool answer;
     };
+    const auto message = [](QtPrompts& p) {
+        p.ShowMessage("Busy");
+        return true;
+    };
+    const auto question = [](QtPrompts& p) { return p.AskYesNo("Busy"); };
     const Case cases[] = {
-        {"Yes", [](QMessageBox& b) { b.button(QMessageBox::Yes)->click(); }, true},
-        {"No", [](QMessageBox& b) { b.button(QMessageBox::No)->click(); }, false},
-        {"Escape", [](QMessageBox& b) { b.reject(); }, false},
+        {message, QMessageBox::Ok, {"OK"}, true},
+        {question, QMessageBox::Yes, {"Yes", "No"}, true},
+        {question, QMessageBox::No, {"Yes", "No"}, false},
+        {question, QMessageBox::NoButton, {"Yes", "No"}, false},
     };
     for (const auto& c : cases) {
         QtPrompts prompts;
-        SeenBox seen;
+        QStringList seen;
         WhenModalAppears([&](QWidget& w) {
             auto& box = dynamic_cast<QMessageBox&>(w);
-            seen = Describe(box);
-            c.answer(box);
+            seen << box.windowTitle() << box.text();
+            for (auto* button : box.buttons()) {
+                seen << button->text().remove('&');
+            }
+            c.click == QMessageBox::NoButton ? box.reject() : box.button(c.click)->click();
         });
-        EXPECT_EQ(prompts.AskYesNo("Continue ?"), c.expected) << c.name;
-        EXPECT_EQ(seen.title, "Tessel");
-        EXPECT_EQ(seen.buttons.size(), 2);
+        EXPECT_EQ(c.ask(prompts), c.answer) << c.click;
+        EXPECT_EQ(seen, QStringList({"Tessel", "Busy"}) + c.buttons);
     }
 }
 
@@ -84,11 +58,11 @@ TEST(QtPromptsTest, WorkerMessageIsShownByTheGuiThreadWhileTheWorkerWaits) {
     QtPrompts prompts;
     std::atomic<bool> returned{false};
     QString shownText;
-    std::atomic<bool> returnedWhileShown{false};
+    bool returnedWhileShown = true;
     WhenModalAppears([&](QWidget& w) {
         auto& box = dynamic_cast<QMessageBox&>(w);
         shownText = box.text();
-        returnedWhileShown = returned.load();
+        returnedWhileShown = returned;
         box.button(QMessageBox::Ok)->click();
     });
     std::thread worker([&] {
@@ -124,65 +98,50 @@ TEST(QtPromptsTest, ShutdownEndsAWorkersWaitAndClosesItsBox) {
     EXPECT_LT(std::chrono::steady_clock::now() - shutdownAt, std::chrono::milliseconds(2500));
     EXPECT_TRUE(SpinUntil([&] { return shownBox.isNull() || !shownBox->isVisible(); }));
 
-    std::thread later([&] { prompts.ShowMessage("after close"); });
-    later.join();  // returns without the GUI thread doing anything
+    std::thread([&] { prompts.ShowMessage("after close"); }).join();  // returns by itself
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-// The worker asks while the GUI thread is busy elsewhere; the prompts go away first.
+// The GUI thread is busy elsewhere (no events processed) when the prompts go away.
 TEST(QtPromptsTest, DestroyingThePromptsReleasesAWaitingWorker) {
     auto prompts = std::make_unique<QtPrompts>();
-    QtPrompts* raw = prompts.get();
-    std::atomic<bool> returned{false};
-    std::thread worker([&] {
-        raw->ShowMessage("pending");
-        returned = true;
-    });
-    for (int i = 0; i < 10000 && raw->WaitingWorkers() == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));  // no events processed
+    std::thread worker([raw = prompts.get()] { raw->ShowMessage("pending"); });
+    for (int i = 0; i < 10000 && prompts->WaitingWorkers() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    ASSERT_EQ(raw->WaitingWorkers(), 1);
+    ASSERT_EQ(prompts->WaitingWorkers(), 1);
     prompts.reset();
     worker.join();
-    EXPECT_TRUE(returned);
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(QtPromptsTest, ChooseFolderSucceedsOnlyForAConfirmedFolder) {
     QTemporaryDir root;
-    const QString chosen = QDir(root.path()).filePath("banks");
-    QDir().mkpath(chosen);
-    struct Case {
-        const char* name;
-        std::function<void(QFileDialog&)> act;
-        bool expected;
-        QString expectedFolder;
-    };
-    const Case cases[] = {
-        {"confirm a subfolder",
-         [&](QFileDialog& d) {
-             d.setDirectory(chosen);
+    const QString sub = QDir(root.path()).filePath("banks");
+    QDir().mkpath(sub);
+    const std::tuple<std::function<void(QFileDialog&)>, bool, QString> cases[] = {
+        {[&](QFileDialog& d) {
+             d.setDirectory(sub);
              static_cast<QDialog&>(d).accept();
          },
-         true, QDir::toNativeSeparators(chosen)},
-        {"confirm the starting folder", [](QFileDialog& d) { static_cast<QDialog&>(d).accept(); },
-         true, QDir::toNativeSeparators(root.path())},
-        {"cancel", [](QFileDialog& d) { d.reject(); }, false, root.path()},
+         true, sub},
+        {[](QFileDialog& d) { static_cast<QDialog&>(d).accept(); }, true, root.path()},
+        {[](QFileDialog& d) { d.reject(); }, false, root.path()},
     };
-    for (const auto& c : cases) {
+    for (const auto& [act, chosen, expected] : cases) {
         QtPrompts prompts;
         QString startedAt;
         WhenModalAppears([&](QWidget& w) {
             auto& dialog = dynamic_cast<QFileDialog&>(w);
             startedAt = dialog.directory().absolutePath();
-            c.act(dialog);
+            act(dialog);
         });
         QString folder = root.path();
-        EXPECT_EQ(prompts.ChooseFolder(folder), c.expected) << c.name;
-        EXPECT_EQ(folder, c.expectedFolder) << c.name;
-        EXPECT_EQ(startedAt, QDir(root.path()).absolutePath()) << c.name;
+        EXPECT_EQ(prompts.ChooseFolder(folder), chosen) << expected.toStdString();
+        EXPECT_EQ(folder, QDir::toNativeSeparators(expected));
+        EXPECT_EQ(startedAt, QDir(root.path()).absolutePath());
     }
 }
 
@@ -195,15 +154,15 @@ TEST(QtPromptsTest, SaveDialogStartsAtTheRequestAndAddsTheDefaultSuffix) {
         auto& dialog = dynamic_cast<QFileDialog&>(w);
         startedAt = dialog.directory().absolutePath();
         filters = dialog.nameFilters();
-        TypeFileName(dialog, "mybank");
+        // What a user types (selectFile() would leave a focused field alone).
+        dialog.findChild<QLineEdit*>("fileNameEdit")->setText("mybank");
         static_cast<QDialog&>(dialog).accept();
     });
     const auto answer =
         prompts.AskSaveFile({"Sysex file (*.syx);;All files (*)", "syx", root.path(), "bank.syx"});
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(*answer, QDir::toNativeSeparators(QDir(root.path()).filePath("mybank.syx")));
+    EXPECT_EQ(answer, QDir::toNativeSeparators(QDir(root.path()).filePath("mybank.syx")));
     EXPECT_EQ(startedAt, QDir(root.path()).absolutePath());
-    EXPECT_EQ(filters, (QStringList{"Sysex file (*.syx)", "All files (*)"}));
+    EXPECT_EQ(filters, QStringList({"Sysex file (*.syx)", "All files (*)"}));
 }
 
 }  // namespace

@@ -1,38 +1,35 @@
 #pragma once
-// Checks that a control's text is not cut off on screen.
+// Every label, button and frame caption of a dialog has the room its text needs on screen.
 #include <gtest/gtest.h>
 #include <QAbstractButton>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
-#include <QWidget>
 
 namespace tessel::test {
 
-// Text that needs more room than its control has is cut off on screen.
-inline void ExpectTextFits(const QWidget& widget, const QString& text, const QString& what) {
-    const QFontMetrics metrics(widget.font());
-    if (const auto* label = qobject_cast<const QLabel*>(&widget); label && label->wordWrap()) {
-        EXPECT_LE(label->heightForWidth(label->width()), label->height()) << what.toStdString();
+inline void ExpectTextFits(const QWidget& widget, const QString& text) {
+    const auto* label = qobject_cast<const QLabel*>(&widget);
+    if (label != nullptr && label->wordWrap()) {
+        EXPECT_LE(label->heightForWidth(label->width()), label->height()) << text.toStdString();
         return;
     }
+    const QFontMetrics metrics(widget.font());
     EXPECT_LE(metrics.horizontalAdvance(QString(text).remove('&')), widget.contentsRect().width())
-        << what.toStdString();
-    EXPECT_LE(metrics.height(), widget.height()) << what.toStdString();
+        << text.toStdString();
+    EXPECT_LE(metrics.height(), widget.height()) << text.toStdString();
 }
 
-// Every label and button of the dialog.
 inline void ExpectAllTextFits(const QWidget& dialog) {
     for (const auto* label : dialog.findChildren<QLabel*>()) {
         if (label->pixmap().isNull()) {
-            ExpectTextFits(*label, label->text(), label->objectName());
+            ExpectTextFits(*label, label->text());
         }
     }
     for (const auto* button : dialog.findChildren<QAbstractButton*>()) {
-        ExpectTextFits(*button, button->text(), button->objectName());
+        ExpectTextFits(*button, button->text());
     }
     for (const auto* frame : dialog.findChildren<QGroupBox*>()) {
-        ExpectTextFits(*frame, frame->title(), frame->objectName());
+        ExpectTextFits(*frame, frame->title());
     }
 }
 
