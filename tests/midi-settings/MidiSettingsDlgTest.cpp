@@ -76,8 +76,17 @@ struct IdCase {
     int value;
 };
 
+// Control characters escaped, so that the case's name stays on one line.
 void PrintTo(const IdCase& c, std::ostream* out) {
-    *out << '"' << c.text.toStdString() << '"';
+    *out << '"';
+    for (const QChar character : c.text) {
+        if (character.unicode() < 0x20) {
+            *out << "\\x" << std::hex << int(character.unicode()) << std::dec;
+        } else {
+            *out << QString(character).toStdString();
+        }
+    }
+    *out << '"';
 }
 
 class DeviceIdText : public ::testing::TestWithParam<IdCase> {};
@@ -138,13 +147,13 @@ const QStringList kNone{"<none>"};
 // Each case looks at both device lists, which are filled and matched by the same rules.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(MidiSettings, DialogOpens, ::testing::Values(
-    OpenCase{"no input devices; stored output present",
+    OpenCase{"no input devices, stored output present",
              {}, {{"Synth"}}, {"Anything", "Synth", 16, 17},
              kNone, 0, kNone + QStringList{"Synth"}, 1, 15, "17"},
     OpenCase{"stored devices not present",
              {{"A"}}, {{"A"}}, {"Gone", "Gone", 0, -5},
              kNone + QStringList{"A"}, 0, kNone + QStringList{"A"}, 0, -1, "-5"},
-    OpenCase{"a longer name in another case; the name itself wins over a longer one",
+    OpenCase{"a longer name in another case, the name itself over a longer one",
              {{"Other"}, {"Roland UM-ONE MIDI 1"}}, {{"port 10"}, {"PORT 1"}},
              {"roland um", "Port 1", 17, 0},
              kNone + QStringList{"Other", "Roland UM-ONE MIDI 1"}, 2,
