@@ -1,5 +1,7 @@
 #include "app/window/LibrarianApp.h"
 
+#include <filesystem>
+
 #include <QDir>
 
 #include "app/settings/SettingsStore.h"
@@ -35,7 +37,8 @@ void CLibrarianApp::SetWindowCreatedHandler(std::function<void(CLibrarianDlg&)> 
 
 bool CLibrarianApp::Startup() {
     settingsPath_ = SettingsPathFor(executablePath_);
-    settings_ = std::make_unique<SettingsStore>(settingsPath_.toStdString());
+    settings_ =
+        std::make_unique<SettingsStore>(std::filesystem::path(settingsPath_.toStdU16String()));
     {
         CLibrarianDlg window({*settings_, prompts_, ExecutableFolder(executablePath_), midi_});
         if (windowCreated_) {

@@ -28,6 +28,5 @@ void CLibrarianDlg::SendPatchToTemporary(const QString& /*fileName*/, int /*inde
 // The transfers send the record as SendPatchToTemporary does, even for the file last sent
 // or received, and then run StartPreview when autoPreview is on.
 void CLibrarianDlg::SendChosenResult(const QString& /*fileName*/, int /*index*/) {}
-void CLibrarianDlg::ShowAboutBox() {}
 
 }  // namespace tessel

@@ -3,7 +3,9 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "app/dialogs/AboutDlg.h"
 #include "app/dialogs/TemplateDialogControls.h"
+#include "app/prompts/UserPrompts.h"
 #include "app/window/LibrarianDlg.h"
 #include "resources/templates/MainWindowTemplate.h"
 
@@ -48,6 +50,11 @@ void CLibrarianDlg::ConnectBankControls() {
 void CLibrarianDlg::ConnectCommandButtons() {
     ConnectButton(ids::kAboutButton, &CLibrarianDlg::ShowAboutBox);
     ConnectButton(ids::kMidiSettingsButton, &CLibrarianDlg::RunMidiSettings);
+}
+
+void CLibrarianDlg::ShowAboutBox() {
+    CAboutDlg about(this);
+    services_.prompts.RunDialog(about);
 }
 
 }  // namespace tessel
