@@ -84,6 +84,7 @@ void Click(QDialog& d, int id) {
 }
 
 // Run as the bank builder runs it: OK stores the field, every way of cancelling stores nothing.
+// The scripts also cover how scripted prompts decide a dialog.
 TEST(ChangeNameDlg, OkStoresTheFieldAndCancelNothing) {
     const auto original = "x-mod\0pad \xE9     "sv;
     struct Case {
@@ -97,7 +98,6 @@ TEST(ChangeNameDlg, OkStoresTheFieldAndCancelNothing) {
              EXPECT_EQ(Dlg(d).NameEdit()->text(), "Old Name");
              Dlg(d).NameEdit()->clear();
              QTest::keyClicks(Dlg(d).NameEdit(), "New Pad");
-             Click(d, 1);
              return true;
          },
          "New Pad         "sv},
@@ -112,7 +112,7 @@ TEST(ChangeNameDlg, OkStoresTheFieldAndCancelNothing) {
          [](QDialog& d) {
              Click(d, 1000);
              Click(d, 1);
-             return true;
+             return false;  // the click stands
          },
          " T  Pad         "sv},
         {original,
@@ -122,18 +122,13 @@ TEST(ChangeNameDlg, OkStoresTheFieldAndCancelNothing) {
              return false;
          },
          original},
-        {original,
-         [](QDialog& d) {
-             QTest::keyClicks(Dlg(d).NameEdit(), "zz");
-             QTest::keyClick(Dlg(d).NameEdit(), Qt::Key_Escape);
-             return false;
-         },
-         original},
-        {original, [](QDialog&) { return false; }, original},
+        {original, nullptr, original},
     };
     for (const auto& c : cases) {
         ScriptedPrompts prompts;
-        prompts.QueueDialog(c.script);
+        if (c.script) {
+            prompts.QueueDialog(c.script);
+        }
         Name name = NameOf(c.stored);
         CChangeNameDlg dialog(name);
         EXPECT_EQ(prompts.RunDialog(dialog), c.after != c.stored) << c.stored;

@@ -20,59 +20,46 @@ namespace {
 using test::SpinUntil;
 using test::WhenModalAppears;
 
+// The next box's caption, text and buttons; it is answered with `click` (NoButton: Escape).
+std::shared_ptr<QStringList> AnswerNextBox(QMessageBox::StandardButton click) {
+    auto seen = std::make_shared<QStringList>();
+    WhenModalAppears([seen, click](QWidget& w) {
+        auto& box = dynamic_cast<QMessageBox&>(w);
+        *seen << box.windowTitle() << box.text();
+        for (auto* button : box.buttons()) {
+            *seen << button->text().remove('&');
+        }
+        click == QMessageBox::NoButton ? box.reject() : box.button(click)->click();
+    });
+    return seen;
+}
+
 TEST(QtPromptsTest, BoxesCarryTheCaptionTheTextAndTheirButtons) {
-    struct Case {
-        std::function<bool(QtPrompts&)> ask;
-        QMessageBox::StandardButton click;  // NoButton: Escape
-        QStringList buttons;
-        bool answer;
-    };
-    const auto message = [](QtPrompts& p) {
-        p.ShowMessage("Busy");
-        return true;
-    };
-    const auto question = [](QtPrompts& p) { return p.AskYesNo("Busy"); };
-    const Case cases[] = {
-        {message, QMessageBox::Ok, {"OK"}, true},
-        {question, QMessageBox::Yes, {"Yes", "No"}, true},
-        {question, QMessageBox::No, {"Yes", "No"}, false},
-        {question, QMessageBox::NoButton, {"Yes", "No"}, false},
-    };
-    for (const auto& c : cases) {
-        QtPrompts prompts;
-        QStringList seen;
-        WhenModalAppears([&](QWidget& w) {
-            auto& box = dynamic_cast<QMessageBox&>(w);
-            seen << box.windowTitle() << box.text();
-            for (auto* button : box.buttons()) {
-                seen << button->text().remove('&');
-            }
-            c.click == QMessageBox::NoButton ? box.reject() : box.button(c.click)->click();
-        });
-        EXPECT_EQ(c.ask(prompts), c.answer) << c.click;
-        EXPECT_EQ(seen, QStringList({"Tessel", "Busy"}) + c.buttons);
-    }
+    QtPrompts prompts;
+    auto seen = AnswerNextBox(QMessageBox::Ok);
+    prompts.ShowMessage("Busy");
+    EXPECT_EQ(*seen, QStringList({"Tessel", "Busy", "OK"}));
+    seen = AnswerNextBox(QMessageBox::Yes);
+    EXPECT_TRUE(prompts.AskYesNo("Sure ?"));
+    EXPECT_EQ(*seen, QStringList({"Tessel", "Sure ?", "Yes", "No"}));
+    seen = AnswerNextBox(QMessageBox::No);
+    EXPECT_FALSE(prompts.AskYesNo("Sure ?"));
+    AnswerNextBox(QMessageBox::NoButton);
+    EXPECT_FALSE(prompts.AskYesNo("Sure ?"));
 }
 
 TEST(QtPromptsTest, WorkerMessageIsShownByTheGuiThreadWhileTheWorkerWaits) {
     QtPrompts prompts;
+    const auto seen = AnswerNextBox(QMessageBox::Ok);
     std::atomic<bool> returned{false};
-    QString shownText;
-    bool returnedWhileShown = true;
-    WhenModalAppears([&](QWidget& w) {
-        auto& box = dynamic_cast<QMessageBox&>(w);
-        shownText = box.text();
-        returnedWhileShown = returned;
-        box.button(QMessageBox::Ok)->click();
-    });
     std::thread worker([&] {
         prompts.ShowMessage("Receive failed");
         returned = true;
     });
+    EXPECT_TRUE(SpinUntil([&] { return !seen->isEmpty(); }));
     EXPECT_TRUE(SpinUntil([&] { return returned.load(); }));
     worker.join();
-    EXPECT_EQ(shownText, "Receive failed");
-    EXPECT_FALSE(returnedWhileShown);
+    EXPECT_EQ(seen->value(1), "Receive failed");
 }
 
 // The window closes while a worker's box is up and nobody has answered it.
@@ -117,30 +104,22 @@ TEST(QtPromptsTest, DestroyingThePromptsReleasesAWaitingWorker) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST(QtPromptsTest, ChooseFolderSucceedsOnlyForAConfirmedFolder) {
+TEST(QtPromptsTest, ChooseFolderStartsAtTheFolderAndSucceedsOnlyWhenConfirmed) {
     QTemporaryDir root;
     const QString sub = QDir(root.path()).filePath("banks");
     QDir().mkpath(sub);
-    const std::tuple<std::function<void(QFileDialog&)>, bool, QString> cases[] = {
-        {[&](QFileDialog& d) {
-             d.setDirectory(sub);
-             static_cast<QDialog&>(d).accept();
-         },
-         true, sub},
-        {[](QFileDialog& d) { static_cast<QDialog&>(d).accept(); }, true, root.path()},
-        {[](QFileDialog& d) { d.reject(); }, false, root.path()},
-    };
-    for (const auto& [act, chosen, expected] : cases) {
+    for (const bool confirm : {true, false}) {
         QtPrompts prompts;
         QString startedAt;
         WhenModalAppears([&](QWidget& w) {
             auto& dialog = dynamic_cast<QFileDialog&>(w);
             startedAt = dialog.directory().absolutePath();
-            act(dialog);
+            dialog.setDirectory(sub);
+            confirm ? static_cast<QDialog&>(dialog).accept() : dialog.reject();
         });
         QString folder = root.path();
-        EXPECT_EQ(prompts.ChooseFolder(folder), chosen) << expected.toStdString();
-        EXPECT_EQ(folder, QDir::toNativeSeparators(expected));
+        EXPECT_EQ(prompts.ChooseFolder(folder), confirm);
+        EXPECT_EQ(folder, confirm ? QDir::toNativeSeparators(sub) : root.path());
         EXPECT_EQ(startedAt, QDir(root.path()).absolutePath());
     }
 }

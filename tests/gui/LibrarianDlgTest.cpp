@@ -1,459 +1,235 @@
 // The main window's start and close: preview values from the settings file into the
-// controls, back into the file whichever way the window closes, and the controls' state.
+// controls, back into the file whichever way the window closes, and the controls' texts.
+#include <array>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
 
-#include "app/dialogs/TemplateDialogControls.h"
-#include "tests/gui/LibrarianTestSupport.h"
+#include "tests/gui/LibrarianWindowFixture.h"
 #include "tests/support/Artifacts.h"
 
 namespace tessel {
 namespace {
 
-using test::WindowOnTempSettings;
+using test::WindowFixture;
 
-template <class Widget = QWidget>
-Widget* Find(const CLibrarianDlg& window, const char* name) {
-    auto* widget = window.findChild<Widget*>(name);
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
-struct PreviewView {
-    int rangePosition, velocityPosition, tempoPosition;
-    QString rangeText, velocityText, tempoText;
-    int entry;
-    bool autoTicked;
-    bool recordEnabled;
-    bool barsEnabled;
-};
-
-PreviewView ViewOf(const CLibrarianDlg& window) {
-    const bool barsEnabled =
-        Find(window, "rangeSlider")->isEnabled() && Find(window, "velocitySlider")->isEnabled() &&
-        Find(window, "tempoSlider")->isEnabled() && Find(window, "rangeLabel")->isEnabled() &&
-        Find(window, "velocityLabel")->isEnabled() && Find(window, "tempoLabel")->isEnabled();
-    const bool barsDisabled =
-        !Find(window, "rangeSlider")->isEnabled() && !Find(window, "velocitySlider")->isEnabled() &&
-        !Find(window, "tempoSlider")->isEnabled() && !Find(window, "rangeLabel")->isEnabled() &&
-        !Find(window, "velocityLabel")->isEnabled() && !Find(window, "tempoLabel")->isEnabled();
-    EXPECT_TRUE(barsEnabled || barsDisabled) << "the six preview controls disagree";
-    return {Find<QSlider>(window, "rangeSlider")->value(),
-            Find<QSlider>(window, "velocitySlider")->value(),
-            Find<QSlider>(window, "tempoSlider")->value(),
-            Find<QLabel>(window, "rangeLabel")->text(),
-            Find<QLabel>(window, "velocityLabel")->text(),
-            Find<QLabel>(window, "tempoLabel")->text(),
-            Find<QComboBox>(window, "previewTypeCombo")->currentIndex(),
-            Find<QCheckBox>(window, "autoPreviewCheck")->isChecked(),
-            Find(window, "recordButton")->isEnabled(),
-            barsEnabled};
-}
-
-void ExpectView(const PreviewView& actual, const PreviewView& expected) {
-    EXPECT_EQ(actual.rangePosition, expected.rangePosition);
-    EXPECT_EQ(actual.velocityPosition, expected.velocityPosition);
-    EXPECT_EQ(actual.tempoPosition, expected.tempoPosition);
-    EXPECT_EQ(actual.rangeText, expected.rangeText);
-    EXPECT_EQ(actual.velocityText, expected.velocityText);
-    EXPECT_EQ(actual.tempoText, expected.tempoText);
-    EXPECT_EQ(actual.entry, expected.entry);
-    EXPECT_EQ(actual.autoTicked, expected.autoTicked);
-    EXPECT_EQ(actual.recordEnabled, expected.recordEnabled);
-    EXPECT_EQ(actual.barsEnabled, expected.barsEnabled);
-}
-
-TEST(LibrarianDlgStart, FirstRunWithoutSettingsShowsEveryDefault) {
-    WindowOnTempSettings fixture;
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-
-    auto* combo = Find<QComboBox>(window, "previewTypeCombo");
-    const QStringList expectedEntries = {"One note", "Arpege",   "Custom 1", "Custom 2",
-                                         "Custom 3", "Custom 4", "Custom 5", "Custom 6",
-                                         "Custom 7", "Custom 8"};
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i) {
-        entries << combo->itemText(i);
+// What the Preview group shows and the preview uses, for stored values `used` (range,
+// velocity, tempo, type, auto) and track bar `positions`.
+void ExpectPreview(const WindowFixture& f, std::array<int, 5> used, std::array<int, 3> positions,
+                   bool customType) {
+    const std::array<const char*, 3> bars[] = {
+        {"rangeSlider", "rangeLabel", "R&ange (%d)"},
+        {"velocitySlider", "velocityLabel", "V&elocity (%d)"},
+        {"tempoSlider", "tempoLabel", "Temp&o (%d)"}};
+    for (int i = 0; i < 3; ++i) {
+        const auto [sliderName, labelName, format] = bars[i];
+        EXPECT_EQ(f.Find<QSlider>(sliderName)->value(), positions[i]) << sliderName;
+        EXPECT_EQ(f.Find<QLabel>(labelName)->text(), QString::asprintf(format, used[i]));
+        EXPECT_EQ(f.Find(sliderName)->isEnabled(), !customType) << sliderName;
+        EXPECT_EQ(f.Find(labelName)->isEnabled(), !customType) << labelName;
     }
-    EXPECT_EQ(entries, expectedEntries);
-    ExpectView(ViewOf(window), {4, 100, 140, "R&ange (4)", "V&elocity (100)", "Temp&o (140)", 0,
-                                true, false, true});
-    EXPECT_EQ(Find<QLabel>(window, "transferLabel")->text(), "");
-    EXPECT_EQ(Find<QGroupBox>(window, "patchFrame")->title(), "<None>");
-    EXPECT_EQ(window.Library().libraryFolder, fixture.ExecutableFolder());
-    EXPECT_EQ(window.Library().lastTransferPath, "");
+    EXPECT_EQ(f.Find<QComboBox>("previewTypeCombo")->currentIndex(), used[3]);
+    EXPECT_EQ(f.Find<QCheckBox>("autoPreviewCheck")->isChecked(), used[4] != 0);
+    EXPECT_EQ(f.Find("recordButton")->isEnabled(), customType);
+    const PreviewValues& p = f.window->Preview();
+    EXPECT_EQ((std::array<int, 5>{p.previewRange, p.previewVelocity, p.previewTempo, p.previewType,
+                                  p.autoPreview}),
+              used);
+}
+
+TEST(LibrarianDlgStart, FirstRunWithoutSettingsShowsEveryDefaultAndTheWindowsTexts) {
+    WindowFixture f;
+    CLibrarianDlg& window = f.Start();
+    ExpectPreview(f, {4, 100, 140, 0, 1}, {4, 100, 140}, false);
+    QStringList types;
+    for (int i = 0; i < f.Find<QComboBox>("previewTypeCombo")->count(); ++i) {
+        types << f.Find<QComboBox>("previewTypeCombo")->itemText(i);
+    }
+    EXPECT_EQ(types, QStringList({"One note", "Arpege", "Custom 1", "Custom 2", "Custom 3",
+                                  "Custom 4", "Custom 5", "Custom 6", "Custom 7", "Custom 8"}));
+    const std::pair<const char*, const char*> texts[] = {
+        {"setDirectoryButton", "Set &Directory..."},
+        {"sendButton", "&Send"},
+        {"receiveButton", "&Receive..."},
+        {"setSlotButton", "Set"},
+        {"renameSlotButton", "Ren"},
+        {"clearBankButton", "Clear"},
+        {"loadBankButton", "Load..."},
+        {"saveBankButton", "Save..."},
+        {"findButton", "&Find"},
+        {"previewButton", "Preview"},
+        {"autoPreviewCheck", "Auto &Preview"},
+        {"aboutButton", "&About..."},
+        {"midiSettingsButton", "&Midi Settings..."},
+        {"quitButton", "&Quit"},
+        {"recordButton", "Record"},
+        {"previewTypeLabel", "Previe&w type:"},
+        {"transferLabel", ""},
+        {"sysexFilesFrame", "SYSEX Files"},
+        {"patchFrame", "<None>"},
+        {"bankBuilderFrame", "Bank Builder"},
+        {"findFrame", "Find Patc&h"},
+        {"previewFrame", "Preview"},
+    };
+    for (const auto& [name, text] : texts) {
+        const QWidget* control = f.Find(name);
+        const char* property = qobject_cast<const QGroupBox*>(control) ? "title" : "text";
+        EXPECT_EQ(control->property(property).toString(), text) << name;
+    }
+    EXPECT_EQ(window.ControlById(1023), f.Find("transferLabel"));
+    EXPECT_EQ(window.ControlById(1008), f.Find("patchFrame"));
+    EXPECT_EQ(window.Library().libraryFolder, f.settingsFolder.path());
     EXPECT_EQ(window.windowTitle(), "Tessel, Version 1.5");
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.focusWidget(), Find(window, "fileList"));
-    EXPECT_TRUE(Find<QPushButton>(window, "previewButton")->isDefault());
-    EXPECT_FALSE(QFile::exists(fixture.IniPath())) << "nothing is written before the close";
+    EXPECT_EQ(window.focusWidget(), f.Find("fileList"));
+    const auto* results = dynamic_cast<TabStopDelegate*>(f.List("resultsList").itemDelegate());
+    EXPECT_EQ(results->StopAfter(0), window.Units().ToPixelsX(65));
+    EXPECT_FALSE(QFile::exists(f.IniPath())) << "nothing is written before the close";
 }
-
-TEST(LibrarianDlgStart, StoredPathsAreShown) {
-    WindowOnTempSettings fixture(
-        "[config]\nDerPath=/music/jd800/bank 7.syx\n[device]\nPathDef=/music/jd800\n");
-    fixture.window->show();
-    EXPECT_EQ(Find<QLabel>(*fixture.window, "transferLabel")->text(), "/music/jd800/bank 7.syx");
-    EXPECT_EQ(fixture.window->Library().lastTransferPath, "/music/jd800/bank 7.syx");
-    EXPECT_EQ(fixture.window->Library().libraryFolder, "/music/jd800");
-}
-
-struct StoredCase {
-    const char* name;
-    std::string ini;
-    PreviewView view;
-    int usedRange, usedVelocity, usedTempo, usedType, usedAuto;
-};
-
-class LibrarianDlgStoredValues : public testing::TestWithParam<StoredCase> {};
 
 // Whatever was read is shown as far as the controls allow, used as read, and written back
 // unchanged when the user touches nothing.
-TEST_P(LibrarianDlgStoredValues, AreShownUsedAndWrittenBackAsRead) {
-    const StoredCase& c = GetParam();
-    WindowOnTempSettings fixture(c.ini);
-    const PreviewSettings before = ReadPreviewSettings(*fixture.store);
-    fixture.window->show();
-    ExpectView(ViewOf(*fixture.window), c.view);
-    const PreviewValues& used = fixture.window->Preview();
-    EXPECT_EQ(used.previewRange, c.usedRange);
-    EXPECT_EQ(used.previewVelocity, c.usedVelocity);
-    EXPECT_EQ(used.previewTempo, c.usedTempo);
-    EXPECT_EQ(used.previewType, c.usedType);
-    EXPECT_EQ(used.autoPreview, c.usedAuto);
-    fixture.window->close();
-    EXPECT_EQ(ReadPreviewSettings(*fixture.store), before);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Settings, LibrarianDlgStoredValues,
-    testing::Values(
-        StoredCase{
-            "OnlySomeKeys",
-            "[config]\npar_Velo=77\npar_TestSel=0\n",
-            {4, 77, 140, "R&ange (4)", "V&elocity (77)", "Temp&o (140)", 0, false, false, true},
-            4,
-            77,
-            140,
-            0,
-            0},
-        StoredCase{
-            "AllInRange",
-            "[CONFIG]\nPAR_RANGE=2\npar_velo=127\npar_Tempo=40\npar_Motif=1\n",
-            {2, 127, 40, "R&ange (2)", "V&elocity (127)", "Temp&o (40)", 1, true, false, true},
-            2,
-            127,
-            40,
-            1,
-            1},
-        StoredCase{
-            "AboveTheBars",
-            "[config]\npar_Range=9\npar_Velo=300\npar_Tempo=201\n",
-            {6, 127, 200, "R&ange (9)", "V&elocity (300)", "Temp&o (201)", 0, true, false, true},
-            9,
-            300,
-            201,
-            0,
-            1},
-        StoredCase{"BelowTheBars",
-                   "[config]\npar_Range=0\npar_Velo=-5\npar_Tempo=0\n",
-                   {1, 40, 40, "R&ange (0)", "V&elocity (-5)", "Temp&o (0)", 0, true, false, true},
-                   0,
-                   -5,
-                   0,
-                   0,
-                   1},
-        StoredCase{
-            "MotifAboveTheList",
-            "[config]\npar_Motif=12\n",
-            {4, 100, 140, "R&ange (4)", "V&elocity (100)", "Temp&o (140)", 0, true, false, true},
-            4,
-            100,
-            140,
-            0,
-            1},
-        StoredCase{
-            "MotifNegative",
-            "[config]\npar_Motif=-1\n",
-            {4, 100, 140, "R&ange (4)", "V&elocity (100)", "Temp&o (140)", 0, true, false, true},
-            4,
-            100,
-            140,
-            0,
-            1},
-        StoredCase{
-            "LastCustomMotif",
-            "[config]\npar_Motif=9\n",
-            {4, 100, 140, "R&ange (4)", "V&elocity (100)", "Temp&o (140)", 9, true, true, false},
-            4,
-            100,
-            140,
-            9,
-            1},
-        StoredCase{
-            "FirstCustomMotif",
-            "[config]\npar_Motif=2\n",
-            {4, 100, 140, "R&ange (4)", "V&elocity (100)", "Temp&o (140)", 2, true, true, false},
-            4,
-            100,
-            140,
-            2,
-            1},
-        StoredCase{
-            "AutoPreviewOddValue",
-            "[config]\npar_TestSel=5\n",
-            {4, 100, 140, "R&ange (4)", "V&elocity (100)", "Temp&o (140)", 0, true, false, true},
-            4,
-            100,
-            140,
-            0,
-            1},
-        StoredCase{
-            "NonNumericValues",
-            "[config]\npar_Range=abc\npar_Motif=x3\n",
-            {1, 100, 140, "R&ange (0)", "V&elocity (100)", "Temp&o (140)", 0, true, false, true},
-            0,
-            100,
-            140,
-            0,
-            1}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-using CloseAction = void (*)(CLibrarianDlg&);
-
-struct CloseCase {
-    const char* name;
-    CloseAction close;
-    int result;
-};
-
-class LibrarianDlgClose : public testing::TestWithParam<CloseCase> {};
-
-TEST_P(LibrarianDlgClose, WritesTheFiveKeysOnceInOrder) {
-    WindowOnTempSettings fixture;
-    fixture.window->show();
-    GetParam().close(*fixture.window);
-
-    EXPECT_TRUE(fixture.window->IsShutDown());
-    EXPECT_TRUE(fixture.prompts.IsShutDown()) << "workers waiting for a message box go on";
-    EXPECT_FALSE(fixture.window->isVisible());
-    EXPECT_EQ(fixture.window->result(), GetParam().result);
-    const std::string written = fixture.IniText();
-    EXPECT_EQ(written.find("[config]"), 0u) << written;
-    std::size_t at = 0;
-    for (const char* line :
-         {"par_Range=4", "par_Velo=100", "par_Tempo=140", "par_Motif=0", "par_TestSel=1"}) {
-        const std::size_t found = written.find(line, at);
-        ASSERT_NE(found, std::string::npos) << line << " in\n" << written;
-        at = found;
+TEST(LibrarianDlgStart, StoredValuesAreShownUsedAndWrittenBackAsRead) {
+    struct Case {
+        std::string ini;
+        std::array<int, 5> used;
+        std::array<int, 3> bars;
+        bool customType;
+    };
+    const Case cases[] = {
+        {"[config]\npar_Velo=77\npar_TestSel=0\n", {4, 77, 140, 0, 0}, {4, 77, 140}, false},
+        {"[CONFIG]\nPAR_RANGE=2\npar_velo=127\npar_Tempo=40\npar_Motif=1\n",
+         {2, 127, 40, 1, 1},
+         {2, 127, 40},
+         false},
+        {"[config]\npar_Range=9\npar_Velo=300\npar_Tempo=201\n",
+         {9, 300, 201, 0, 1},
+         {6, 127, 200},
+         false},
+        {"[config]\npar_Range=0\npar_Velo=-5\npar_Tempo=0\n", {0, -5, 0, 0, 1}, {1, 40, 40}, false},
+        {"[config]\npar_Motif=12\n", {4, 100, 140, 0, 1}, {4, 100, 140}, false},
+        {"[config]\npar_Motif=-1\n", {4, 100, 140, 0, 1}, {4, 100, 140}, false},
+        {"[config]\npar_Motif=2\n", {4, 100, 140, 2, 1}, {4, 100, 140}, true},
+        {"[config]\npar_Motif=9\n", {4, 100, 140, 9, 1}, {4, 100, 140}, true},
+        {"[config]\npar_TestSel=5\n", {4, 100, 140, 0, 1}, {4, 100, 140}, false},
+        {"[config]\npar_Range=abc\npar_Motif=x3\n", {0, 100, 140, 0, 1}, {1, 100, 140}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        WindowFixture f;
+        f.Create(c.ini);
+        const PreviewSettings before = ReadPreviewSettings(*f.store);
+        f.window->show();
+        ExpectPreview(f, c.used, c.bars, c.customType);
+        f.window->close();
+        EXPECT_EQ(ReadPreviewSettings(*f.store), before);
     }
-    EXPECT_EQ(written.find("device"), std::string::npos) << "only the preview keys are written";
-
-    fixture.store->WriteInt("config", "par_Range", 5);
-    fixture.window->ShutdownWindow();
-    fixture.window.reset();
-    EXPECT_EQ(fixture.Stored("par_Range"), 5) << "the close sequence ran a second time";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, LibrarianDlgClose,
-    testing::Values(
-        CloseCase{"QuitButton",
-                  [](CLibrarianDlg& w) { w.findChild<QPushButton*>("quitButton")->click(); },
-                  QDialog::Accepted},
-        CloseCase{"EscapeKey", [](CLibrarianDlg& w) { QTest::keyClick(&w, Qt::Key_Escape); },
-                  QDialog::Rejected},
-        CloseCase{"CloseBox", [](CLibrarianDlg& w) { w.close(); }, QDialog::Rejected}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(LibrarianDlgClose, DestroyingAnOpenWindowRunsTheCloseSequence) {
-    WindowOnTempSettings fixture("[config]\npar_Tempo=99\n");
-    fixture.window->show();
-    fixture.window.reset();
-    EXPECT_EQ(fixture.Stored("par_Tempo"), 99);
-    EXPECT_EQ(fixture.Stored("par_Range"), 4);
-    EXPECT_EQ(fixture.Stored("par_TestSel"), 1);
+TEST(LibrarianDlgClose, EveryWayOfClosingWritesTheFiveKeysInOrderOnce) {
+    const std::function<void(WindowFixture&)> closes[] = {
+        [](WindowFixture& f) { f.Find<QPushButton>("quitButton")->click(); },
+        [](WindowFixture& f) { QTest::keyClick(f.window.get(), Qt::Key_Escape); },
+        [](WindowFixture& f) { f.window->close(); },
+        [](WindowFixture& f) { f.window.reset(); },
+    };
+    for (const auto& close : closes) {
+        WindowFixture f;
+        f.Start();
+        close(f);
+        EXPECT_TRUE(f.prompts.IsShutDown()) << "workers waiting for a message box go on";
+        EXPECT_TRUE(!f.window || !f.window->isVisible());
+        std::ifstream file(f.IniPath().toStdString(), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}),
+                  "[config]\npar_Range=4\npar_Velo=100\npar_Tempo=140\npar_Motif=0\n"
+                  "par_TestSel=1\n");
+        f.store->WriteInt("config", "par_Range", 5);
+        f.window.reset();
+        EXPECT_EQ(f.Stored("par_Range"), 5) << "the close sequence ran a second time";
+    }
+    WindowFixture neverShown;
+    neverShown.Create();
+    neverShown.window.reset();
+    EXPECT_FALSE(QFile::exists(neverShown.IniPath()));
 }
 
-TEST(LibrarianDlgClose, WindowNeverShownWritesNothing) {
-    WindowOnTempSettings fixture;
-    fixture.window.reset();
-    EXPECT_FALSE(QFile::exists(fixture.IniPath()));
-}
-
+// At the limit already, the user's End is still a move and takes the bar's position.
 TEST(LibrarianDlgPreview, MovingAStoredOutOfRangeBarTakesItsPosition) {
-    WindowOnTempSettings fixture("[config]\npar_Range=9\npar_Velo=20\n");
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-    // At the limit already: the user's End is still a move and takes the bar's position.
-    QTest::keyClick(Find(window, "rangeSlider"), Qt::Key_End);
-    QTest::keyClick(Find(window, "velocitySlider"), Qt::Key_Right);
-    EXPECT_EQ(window.Preview().previewRange, 6);
-    EXPECT_EQ(window.Preview().previewVelocity, 41);
-    EXPECT_EQ(Find<QLabel>(window, "rangeLabel")->text(), "R&ange (6)");
-    EXPECT_EQ(Find<QLabel>(window, "velocityLabel")->text(), "V&elocity (41)");
-    QTest::keyClick(Find(window, "tempoSlider"), Qt::Key_Left);
-    EXPECT_EQ(Find<QLabel>(window, "tempoLabel")->text(), "Temp&o (139)");
-    window.close();
-    EXPECT_EQ(fixture.Stored("par_Range"), 6);
-    EXPECT_EQ(fixture.Stored("par_Velo"), 41);
-    EXPECT_EQ(fixture.Stored("par_Tempo"), 139);
+    WindowFixture f;
+    f.Start("[config]\npar_Range=9\npar_Velo=20\n");
+    QTest::keyClick(f.Find("rangeSlider"), Qt::Key_End);
+    QTest::keyClick(f.Find("velocitySlider"), Qt::Key_Right);
+    QTest::keyClick(f.Find("tempoSlider"), Qt::Key_Left);
+    ExpectPreview(f, {6, 41, 139, 0, 1}, {6, 41, 139}, false);
+    f.window->close();
+    EXPECT_EQ(f.Stored("par_Range"), 6);
+    EXPECT_EQ(f.Stored("par_Velo"), 41);
+    EXPECT_EQ(f.Stored("par_Tempo"), 139);
 }
 
-TEST(LibrarianDlgPreview, ChoosingATypeUpdatesControlsAndReplacesTheStoredType) {
-    WindowOnTempSettings fixture("[config]\npar_Motif=12\n");
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-    auto* combo = Find<QComboBox>(window, "previewTypeCombo");
-    QTest::keyClick(combo, Qt::Key_Down);
-    QTest::keyClick(combo, Qt::Key_Down);
-    EXPECT_EQ(combo->currentIndex(), 2);
-    EXPECT_EQ(window.Preview().previewType, 2);
-    EXPECT_TRUE(Find(window, "recordButton")->isEnabled());
-    EXPECT_FALSE(Find(window, "rangeSlider")->isEnabled());
-    EXPECT_FALSE(Find(window, "tempoLabel")->isEnabled());
-    QTest::keyClick(combo, Qt::Key_Up);
-    EXPECT_EQ(window.Preview().previewType, 1);
-    EXPECT_FALSE(Find(window, "recordButton")->isEnabled());
-    EXPECT_TRUE(Find(window, "rangeSlider")->isEnabled());
-    window.close();
-    EXPECT_EQ(fixture.Stored("par_Motif"), 1);
+TEST(LibrarianDlgPreview, UserChoicesReplaceTheStoredValuesChoicesFromCodeDoNot) {
+    const std::string ini = "[config]\npar_Motif=12\npar_TestSel=5\n";
+    WindowFixture byCode;
+    byCode.Start(ini);
+    byCode.Find<QComboBox>("previewTypeCombo")->setCurrentIndex(5);
+    byCode.Find<QCheckBox>("autoPreviewCheck")->setChecked(false);
+    EXPECT_EQ(byCode.window->Preview().previewType, 0);
+    EXPECT_EQ(byCode.window->Preview().autoPreview, 1);
+    byCode.window->close();
+    EXPECT_EQ(byCode.Stored("par_Motif"), 12);
+    EXPECT_EQ(byCode.Stored("par_TestSel"), 5);
+
+    WindowFixture byUser;
+    byUser.Start(ini);
+    QTest::keyClick(byUser.Find("previewTypeCombo"), Qt::Key_Down);
+    QTest::keyClick(byUser.Find("previewTypeCombo"), Qt::Key_Down);
+    byUser.Find<QCheckBox>("autoPreviewCheck")->click();
+    EXPECT_EQ(byUser.window->Preview().autoPreview, 0);
+    byUser.Find<QCheckBox>("autoPreviewCheck")->click();
+    ExpectPreview(byUser, {4, 100, 140, 2, 1}, {4, 100, 140}, true);
+    byUser.window->close();
+    EXPECT_EQ(byUser.Stored("par_Motif"), 2);
+    EXPECT_EQ(byUser.Stored("par_TestSel"), 1);
 }
 
 TEST(LibrarianDlgPreview, EnterPressesPreviewWhereverTheFocusIsOutsideButtons) {
-    WindowOnTempSettings fixture;
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
+    WindowFixture f;
+    f.Start();
     int previews = 0;
-    QObject::connect(Find<QPushButton>(window, "previewButton"), &QPushButton::clicked,
+    QObject::connect(f.Find<QPushButton>("previewButton"), &QPushButton::clicked,
                      [&] { ++previews; });
     for (const char* name : {"fileList", "searchField", "rangeSlider"}) {
-        QTest::keyClick(Find(window, name), Qt::Key_Return);
+        QTest::keyClick(f.Find(name), Qt::Key_Return);
     }
     EXPECT_EQ(previews, 3);
-    EXPECT_TRUE(window.isVisible());
-}
-
-TEST(LibrarianDlgPreview, SelectingFromCodeChangesNoValue) {
-    WindowOnTempSettings fixture("[config]\npar_Motif=12\npar_TestSel=1\n");
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-    Find<QComboBox>(window, "previewTypeCombo")->setCurrentIndex(5);
-    Find<QCheckBox>(window, "autoPreviewCheck")->setChecked(false);
-    EXPECT_EQ(window.Preview().previewType, 0);
-    EXPECT_EQ(window.Preview().autoPreview, 1);
-    window.close();
-    EXPECT_EQ(fixture.Stored("par_Motif"), 12);
-    EXPECT_EQ(fixture.Stored("par_TestSel"), 1);
-}
-
-TEST(LibrarianDlgPreview, AutoPreviewClickTogglesTheValue) {
-    WindowOnTempSettings fixture("[config]\npar_TestSel=5\n");
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-    auto* check = Find<QCheckBox>(window, "autoPreviewCheck");
-    check->click();
-    EXPECT_EQ(window.Preview().autoPreview, 0);
-    check->click();
-    EXPECT_EQ(window.Preview().autoPreview, 1);
-    window.close();
-    EXPECT_EQ(fixture.Stored("par_TestSel"), 1);
-}
-
-struct FolderCase {
-    const char* name;
-    bool existing;  // answer with a real folder, else cancel
-    bool changes;
-};
-
-class LibrarianDlgSetDirectory : public testing::TestWithParam<FolderCase> {};
-
-TEST_P(LibrarianDlgSetDirectory, StoresOnlyAConfirmedFolder) {
-    WindowOnTempSettings fixture("[device]\nPathDef=/old/library\n");
-    QTemporaryDir chosen;
-    fixture.prompts.QueueFolder(GetParam().existing ? std::optional(chosen.path()) : std::nullopt);
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-    Find<QPushButton>(window, "setDirectoryButton")->click();
-    const std::vector<PromptRecord> asked = fixture.prompts.Records();
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].kind, PromptKind::Folder);
-    EXPECT_EQ(asked[0].text, "/old/library");
-    const QString expected = GetParam().changes ? chosen.path() : "/old/library";
-    EXPECT_EQ(window.Library().libraryFolder, expected);
-    EXPECT_EQ(QString::fromStdString(fixture.store->ReadString("device", "PathDef", "")), expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Library, LibrarianDlgSetDirectory,
-                         testing::Values(FolderCase{"Confirmed", true, true},
-                                         FolderCase{"Cancelled", false, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(LibrarianDlgControls, TextsAfterStartAreThoseOfTheWindow) {
-    WindowOnTempSettings fixture;
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-    struct Case {
-        const char* name;
-        const char* text;
-    };
-    for (const Case& c :
-         {Case{"setDirectoryButton", "Set &Directory..."}, Case{"sendButton", "&Send"},
-          Case{"receiveButton", "&Receive..."}, Case{"setSlotButton", "Set"},
-          Case{"renameSlotButton", "Ren"}, Case{"clearBankButton", "Clear"},
-          Case{"loadBankButton", "Load..."}, Case{"saveBankButton", "Save..."},
-          Case{"findButton", "&Find"}, Case{"previewButton", "Preview"},
-          Case{"autoPreviewCheck", "Auto &Preview"}, Case{"aboutButton", "&About..."},
-          Case{"midiSettingsButton", "&Midi Settings..."}, Case{"quitButton", "&Quit"},
-          Case{"recordButton", "Record"}, Case{"previewTypeLabel", "Previe&w type:"}}) {
-        EXPECT_EQ(Find(window, c.name)->property("text").toString(), c.text) << c.name;
-    }
-    for (const Case& c : {Case{"sysexFilesFrame", "SYSEX Files"}, Case{"patchFrame", "<None>"},
-                          Case{"bankBuilderFrame", "Bank Builder"},
-                          Case{"findFrame", "Find Patc&h"}, Case{"previewFrame", "Preview"}}) {
-        EXPECT_EQ(Find<QGroupBox>(window, c.name)->title(), c.text) << c.name;
-    }
-    EXPECT_EQ(window.ControlById(1023), Find(window, "transferLabel"));
-    EXPECT_EQ(window.ControlById(1008), Find(window, "patchFrame"));
-}
-
-TEST(LibrarianDlgControls, ResultsListShowsTheSecondPartAtItsTabStop) {
-    WindowOnTempSettings fixture;
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-    auto* results = Find<ListBox>(window, "resultsList");
-    auto* delegate = dynamic_cast<TabStopDelegate*>(results->itemDelegate());
-    ASSERT_NE(delegate, nullptr);
-    EXPECT_EQ(delegate->StopAfter(0), window.Units().ToPixelsX(65));
+    EXPECT_TRUE(f.window->isVisible());
 }
 
 TEST(LibrarianDlgControls, ScreenshotOfTheMainWindow) {
-    WindowOnTempSettings fixture(
-        "[config]\nDerPath=/home/musician/JD-800 library/factory banks/Preset A.syx\n");
-    CLibrarianDlg& window = *fixture.window;
-    window.show();
-    Find<ListBox>(window, "fileList")->AddString("Preset A.syx");
-    Find<ListBox>(window, "fileList")->AddString("ambient pads.syx");
-    auto* patches = Find<ListBox>(window, "patchList");
+    WindowFixture f;
+    f.Start("[config]\nDerPath=/home/musician/JD-800 library/factory banks/Preset A.syx\n");
+    f.List("fileList").AddString("Preset A.syx");
+    f.List("fileList").AddString("ambient pads.syx");
     for (int i = 0; i < 64; ++i) {
-        patches->AddString(QString::asprintf("%d%d- Patch name %02d  ", i / 8 + 1, i % 8 + 1, i));
+        f.List("patchList")
+            .AddString(QString::asprintf("%d%d- Patch name %02d  ", i / 8 + 1, i % 8 + 1, i));
     }
-    Find<ListBox>(window, "resultsList")->AddString("Preset A.syx\t11- Patch name 00");
-    patches->AddString("88- WWWWWWWWWWWWWWWW");
-    Find<QGroupBox>(window, "patchFrame")->setTitle("/home/musician/JD-800 library/Preset A.syx");
+    f.List("patchList").AddString("88- WWWWWWWWWWWWWWWW");
+    f.List("resultsList").AddString("Preset A.syx\t11- Patch name 00");
+    f.Find<QGroupBox>("patchFrame")->setTitle("/home/musician/JD-800 library/Preset A.syx");
     // Item views lay out late and show their scroll bars one event later still.
     QApplication::processEvents();
     QApplication::processEvents();
-    EXPECT_FALSE(test::SaveScreenshot(window, "main-window").isEmpty());
+    EXPECT_FALSE(test::SaveScreenshot(*f.window, "main-window").isEmpty());
 }
 
 }  // namespace

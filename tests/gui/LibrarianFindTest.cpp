@@ -6,120 +6,90 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "tests/gui/LibrarianLibraryFixture.h"
+#include "tests/gui/LibrarianWindowFixture.h"
 #include "tests/support/Artifacts.h"
 
 namespace tessel {
 namespace {
 
-using test::EntriesOf;
-using test::LibraryWindow;
 using test::NamedDump;
+using test::WindowFixture;
 
 // a.syx and c.syx hold the names below, b.syx cannot be opened.
-void WriteLibrary(const LibraryWindow& lib) {
-    lib.Write(
+void StartOnLibrary(WindowFixture& f) {
+    f.Write(
         "a.syx",
         NamedDump(
             "A", {{0, "Warm Pad"}, {5, "warm choir"}, {9, "ABCDEFGHIJKLMNOP"}, {12, "Dark WaRm"}}));
-    lib.WriteUnreadable("b.syx");
-    lib.Write("c.syx", NamedDump("C", {{20, "WARM BRASS"}, {63, "Slow Swarm"}}));
+    f.WriteUnreadable("b.syx");
+    f.Write("c.syx", NamedDump("C", {{20, "WARM BRASS"}, {63, "Slow Swarm"}}));
+    f.StartOnLibrary();
 }
 
-void Search(const LibraryWindow& lib, const QString& typed) {
-    auto* field = lib.window->findChild<QLineEdit*>("searchField");
+// As typed on a keyboard, letters beyond ASCII included.
+void Search(const WindowFixture& f, const QString& typed) {
+    auto* field = f.Find<QLineEdit>("searchField");
     field->clear();
-    for (QChar c : typed) {  // as typed on a keyboard, letters beyond ASCII included
+    for (QChar c : typed) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(field, &press);
     }
-    lib.window->findChild<QPushButton*>("findButton")->click();
+    f.Find<QPushButton>("findButton")->click();
 }
 
-struct FindCase {
-    QString typed;
-    QString shown;
-    QStringList results;
-};
-
-class LibrarianFind : public testing::TestWithParam<FindCase> {};
-
-TEST_P(LibrarianFind, ListsEveryHitOfEveryReadableFile) {
-    LibraryWindow lib;
-    WriteLibrary(lib);
-    lib.Start();
-    Search(lib, GetParam().typed);
-    EXPECT_EQ(lib.window->findChild<QLineEdit*>("searchField")->text(), GetParam().shown);
-    EXPECT_EQ(lib.Entries("resultsList"), GetParam().results);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Library, LibrarianFind,
-    testing::Values(FindCase{"warm",
-                             "WARM",
-                             {"a.syx\t11- Warm Pad        ", "a.syx\t16- warm choir      ",
-                              "a.syx\t25- Dark WaRm       ", "c.syx\t35- WARM BRASS      ",
-                              "c.syx\t88- Slow Swarm      "}},
-                    FindCase{"Nop", "NOP", {"a.syx\t22- ABCDEFGHIJKLMNOP"}},
-                    FindCase{
-                        "abcdefghijklmnop", "ABCDEFGHIJKLMNOP", {"a.syx\t22- ABCDEFGHIJKLMNOP"}},
-                    FindCase{"abcdefghijklmnopq", "ABCDEFGHIJKLMNOPQ", {}},
-                    FindCase{"\u00e9x-1", "\u00e9X-1", {}}));
-
-TEST(LibrarianFind, EmptyTextListsEveryPatch) {
-    LibraryWindow lib;
-    WriteLibrary(lib);
-    lib.Start();
-    Search(lib, "");
-    const QStringList results = lib.Entries("resultsList");
-    ASSERT_EQ(results.size(), 128);
-    EXPECT_EQ(results[1], "a.syx\t12- A 1             ");
-    EXPECT_EQ(results[64], "c.syx\t11- C 0             ");
-}
-
-TEST(LibrarianFind, EmptyFileListKeepsThePreviousResults) {
-    LibraryWindow lib;
-    WriteLibrary(lib);
-    format::test::TempFolder empty;
-    lib.Start();
-    Search(lib, "brass");
-    lib.prompts.QueueFolder(QString::fromStdString(empty.Path().string()));
-    lib.window->findChild<QPushButton*>("setDirectoryButton")->click();
-    ASSERT_TRUE(lib.Entries("fileList").isEmpty());
-    Search(lib, "");
-    EXPECT_EQ(lib.Entries("resultsList"), QStringList({"c.syx\t35- WARM BRASS      "}));
+TEST(LibrarianFind, ListsEveryHitOfEveryReadableFile) {
+    const std::tuple<QString, QString, QStringList> cases[] = {
+        {"warm",
+         "WARM",
+         {"a.syx\t11- Warm Pad        ", "a.syx\t16- warm choir      ",
+          "a.syx\t25- Dark WaRm       ", "c.syx\t35- WARM BRASS      ",
+          "c.syx\t88- Slow Swarm      "}},
+        {"Nop", "NOP", {"a.syx\t22- ABCDEFGHIJKLMNOP"}},
+        {"abcdefghijklmnop", "ABCDEFGHIJKLMNOP", {"a.syx\t22- ABCDEFGHIJKLMNOP"}},
+        {"abcdefghijklmnopq", "ABCDEFGHIJKLMNOPQ", {}},
+        {"\u00e9x-1", "\u00e9X-1", {}},
+    };
+    WindowFixture f;
+    StartOnLibrary(f);
+    for (const auto& [typed, shown, results] : cases) {
+        Search(f, typed);
+        EXPECT_EQ(f.Find<QLineEdit>("searchField")->text(), shown);
+        EXPECT_EQ(f.Entries("resultsList"), results);
+    }
+    Search(f, "");
+    const QStringList all = f.Entries("resultsList");
+    ASSERT_EQ(all.size(), 128) << "an empty text finds every patch";
+    EXPECT_EQ(all[1], "a.syx\t12- A 1             ");
+    EXPECT_EQ(all[64], "c.syx\t11- C 0             ");
 }
 
 // Choosing a result opens its file and selects its patch from code; the patch list's own
 // selection action does not run.
 TEST(LibrarianFind, ChoosingAResultSelectsItsFileAndPatch) {
-    LibraryWindow lib;
-    WriteLibrary(lib);
-    lib.Start();
-    Search(lib, "warm");
-    lib.ForgetSelectionsSignalled();
-    lib.UserSelects("resultsList", 3);  // "c.syx<tab>35- WARM BRASS"
-
-    EXPECT_EQ(lib.Selected("fileList"), "c.syx");
-    EXPECT_EQ(lib.Caption(), lib.PathOf("c.syx"));
-    EXPECT_EQ(lib.List("patchList").currentRow(), 20);
-    EXPECT_EQ(lib.Selected("patchList"), "35- WARM BRASS      ");
-    EXPECT_EQ(lib.SelectionsSignalled(), 0);
-    test::SaveScreenshot(*lib.window, "main-window-library");
+    WindowFixture f;
+    StartOnLibrary(f);
+    Search(f, "warm");
+    f.UserSelects("resultsList", 3);  // "c.syx<tab>35- WARM BRASS"
+    EXPECT_EQ(f.Selected("fileList"), "c.syx");
+    EXPECT_EQ(f.Caption(), f.PathOf("c.syx"));
+    EXPECT_EQ(f.List("patchList").currentRow(), 20);
+    EXPECT_EQ(f.Selected("patchList"), "35- WARM BRASS      ");
+    EXPECT_EQ(f.SelectionsSignalled(), 0);
+    test::SaveScreenshot(*f.window, "main-window-library");
 }
 
+// Its patch number would pick a patch of another file.
 TEST(LibrarianFind, AResultWhoseFileLeftReloadsTheSelectedFileOnly) {
-    LibraryWindow lib;
-    WriteLibrary(lib);
-    lib.Start();
-    Search(lib, "brass");
-    std::filesystem::remove(lib.library.Path() / "c.syx");
-    lib.prompts.QueueFolder(lib.Folder());
-    lib.window->findChild<QPushButton*>("setDirectoryButton")->click();
-    lib.UserSelects("resultsList", 0);
-    EXPECT_EQ(lib.Selected("fileList"), "a.syx");
-    EXPECT_EQ(lib.Entries("patchList").size(), 64);
-    EXPECT_EQ(lib.Selected("patchList"), "");
+    WindowFixture f;
+    StartOnLibrary(f);
+    Search(f, "brass");
+    std::filesystem::remove(f.library.Path() / "c.syx");
+    f.prompts.QueueFolder(f.Folder());
+    f.Find<QPushButton>("setDirectoryButton")->click();
+    f.UserSelects("resultsList", 0);
+    EXPECT_EQ(f.Selected("fileList"), "a.syx");
+    EXPECT_EQ(f.Entries("patchList").size(), 64);
+    EXPECT_EQ(f.Selected("patchList"), "");
 }
 
 }  // namespace

@@ -5,33 +5,33 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "tests/gui/LibrarianLibraryFixture.h"
+#include "tests/gui/LibrarianWindowFixture.h"
 
 namespace tessel {
 namespace {
 
 using test::EntriesOf;
-using test::LibraryWindow;
 using test::NamedDump;
+using test::WindowFixture;
 
 TEST(LibrarianLibrary, ListsDumpFilesInOrderAndLoadsTheFirst) {
-    LibraryWindow lib;
-    lib.Write("b.SYX", NamedDump("B"));
-    lib.Write("A.syx", NamedDump("A"));
-    lib.Write("c.syx", NamedDump("C"));
-    lib.Write("notes.txt", NamedDump("N"));
-    std::filesystem::create_directory(lib.library.Path() / "dir.syx");
-    lib.Start();
+    WindowFixture f;
+    f.Write("b.SYX", NamedDump("B"));
+    f.Write("A&B.syx", NamedDump("A"));
+    f.Write("c.syx", NamedDump("C"));
+    f.Write("notes.txt", NamedDump("N"));
+    std::filesystem::create_directory(f.library.Path() / "dir.syx");
+    f.StartOnLibrary();
 
-    EXPECT_EQ(lib.Entries("fileList"), QStringList({"A.syx", "b.SYX", "c.syx"}));
-    EXPECT_EQ(lib.Selected("fileList"), "A.syx");
-    EXPECT_EQ(lib.Entries("patchList"), EntriesOf("A"));
-    EXPECT_EQ(lib.Caption(), lib.PathOf("A.syx"));
-    EXPECT_EQ(lib.window->Library().loadedDumpPath, lib.PathOf("A.syx"));
-    EXPECT_EQ(lib.SelectionsSignalled(), 0);
+    EXPECT_EQ(f.Entries("fileList"), QStringList({"A&B.syx", "b.SYX", "c.syx"}));
+    EXPECT_EQ(f.Selected("fileList"), "A&B.syx");
+    EXPECT_EQ(f.Entries("patchList"), EntriesOf("A"));
+    EXPECT_EQ(f.window->Library().loadedDumpPath, f.PathOf("A&B.syx"));
+    EXPECT_EQ(f.Caption(), f.PathOf("A&&B.syx")) << "an '&' of the path is shown as written";
+    EXPECT_EQ(f.SelectionsSignalled(), 0);
 
     // Columns fill top to bottom, then scroll sideways.
-    const ListBox& patches = lib.List("patchList");
+    const ListBox& patches = f.List("patchList");
     const QRect first = patches.visualItemRect(patches.item(0));
     EXPECT_EQ(patches.visualItemRect(patches.item(1)).left(), first.left());
     EXPECT_GT(patches.visualItemRect(patches.item(1)).top(), first.top());
@@ -39,92 +39,75 @@ TEST(LibrarianLibrary, ListsDumpFilesInOrderAndLoadsTheFirst) {
     EXPECT_GT(patches.horizontalScrollBar()->maximum(), 0);
 }
 
-struct SelectionStep {
-    int row;
-    const char* tag;      // whose patches are listed; nullptr for none
-    const char* caption;  // file name, or "<None>"
-};
-
 // Files: a (dump A), b (no dump), c (cannot be opened), d (dump D).
 TEST(LibrarianLibrary, SelectingFilesReplacesThePatchList) {
-    LibraryWindow lib;
-    lib.Write("a.syx", NamedDump("A"));
-    lib.Write("b.syx", {0xF0, 0x41, 0x10, 0x3D, 0x12, 0x00, 0x00, 0x00, 0x00, 0xF7});
-    lib.WriteUnreadable("c.syx");
-    lib.Write("d.syx", NamedDump("D"));
-    lib.Start();
-    const SelectionStep steps[] = {{3, "D", "d.syx"},      {1, nullptr, "d.syx"},
-                                   {2, nullptr, "<None>"}, {1, nullptr, "<None>"},
-                                   {0, "A", "a.syx"},      {3, "D", "d.syx"}};
-    for (const SelectionStep& step : steps) {
-        lib.UserSelects("fileList", step.row);
-        const QString caption =
-            step.caption == QString("<None>") ? "<None>" : lib.PathOf(step.caption);
-        EXPECT_EQ(lib.Entries("patchList"), step.tag ? EntriesOf(step.tag) : QStringList())
-            << "row " << step.row;
-        EXPECT_EQ(lib.Caption(), caption) << "row " << step.row;
-        EXPECT_EQ(lib.window->Library().loadedDumpPath, caption) << "row " << step.row;
+    WindowFixture f;
+    f.Write("a.syx", NamedDump("A"));
+    f.Write("b.syx", {0xF0, 0x41, 0x10, 0x3D, 0x12, 0x00, 0x00, 0x00, 0x00, 0xF7});
+    f.WriteUnreadable("c.syx");
+    f.Write("d.syx", NamedDump("D"));
+    f.StartOnLibrary();
+    const std::tuple<int, const char*, const char*> steps[] = {
+        {3, "D", "d.syx"},     {1, nullptr, "d.syx"}, {2, nullptr, nullptr},
+        {1, nullptr, nullptr}, {0, "A", "a.syx"},     {3, "D", "d.syx"},
+    };
+    for (const auto& [row, tag, file] : steps) {
+        f.UserSelects("fileList", row);
+        const QString caption = file != nullptr ? f.PathOf(file) : "<None>";
+        EXPECT_EQ(f.Entries("patchList"), tag ? EntriesOf(tag) : QStringList()) << row;
+        EXPECT_EQ(f.Caption(), caption) << row;
+        EXPECT_EQ(f.window->Library().loadedDumpPath, caption) << row;
     }
 }
 
-TEST(LibrarianLibrary, CaptionShowsAnAmpersandAsWritten) {
-    LibraryWindow lib;
-    lib.Write("R&B.syx", NamedDump("R"));
-    lib.Start();
-    EXPECT_EQ(lib.window->Library().loadedDumpPath, lib.PathOf("R&B.syx"));
-    EXPECT_EQ(lib.Caption(), lib.PathOf("R&&B.syx"));
-}
-
-struct ReselectCase {
-    QString derPath;
-    QString selected;
-};
-
-class LibrarianReselect : public testing::TestWithParam<ReselectCase> {};
-
-TEST_P(LibrarianReselect, SelectsTheLastTransferredFileAtStart) {
-    LibraryWindow lib;
-    for (const char* name : {"a.syx", "Bank.syx", "bank.syx.old.syx", "z.syx"}) {
-        lib.Write(name, NamedDump(name));
+// Only the file name of DerPath counts: the exact spelling first, else the first entry that
+// starts with it, letter case ignored.
+TEST(LibrarianLibrary, StartSelectsTheLastTransferredFile) {
+    const std::pair<QString, QString> cases[] = {
+        {"", "a.syx"},
+        {"/old/place/BANK.SYX", "Bank.syx"},
+        {"C:\\Music\\JD800\\z.SYX", "z.syx"},
+        {"C:\\Music/bank.syx.o", "bank.syx.old.syx"},
+        {"/old/place/gone.syx", "a.syx"},
+        {"z.syx", "a.syx"},
+    };
+    for (const auto& [derPath, selected] : cases) {
+        WindowFixture f;
+        for (const char* name : {"a.syx", "Bank.syx", "bank.syx.old.syx", "z.syx"}) {
+            f.Write(name, NamedDump(name));
+        }
+        f.StartOnLibrary(derPath);
+        EXPECT_EQ(f.Selected("fileList"), selected) << derPath.toStdString();
+        EXPECT_EQ(f.Entries("patchList"), EntriesOf(selected.toStdString()));
+        EXPECT_EQ(f.Caption(), f.PathOf(selected));
+        EXPECT_EQ(f.Find<QLabel>("transferLabel")->text(), derPath);
+        EXPECT_EQ(f.SelectionsSignalled(), 0);
     }
-    lib.Start(GetParam().derPath);
-    EXPECT_EQ(lib.Selected("fileList"), GetParam().selected);
-    EXPECT_EQ(lib.Entries("patchList"), EntriesOf(GetParam().selected.toStdString()));
-    EXPECT_EQ(lib.Caption(), lib.PathOf(GetParam().selected));
-    EXPECT_EQ(lib.window->findChild<QLabel*>("transferLabel")->text(), GetParam().derPath);
-    EXPECT_EQ(lib.SelectionsSignalled(), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Library, LibrarianReselect,
-                         testing::Values(ReselectCase{"", "a.syx"},
-                                         ReselectCase{"/old/place/BANK.SYX", "Bank.syx"},
-                                         ReselectCase{"C:\\Music\\JD800\\z.SYX", "z.syx"},
-                                         ReselectCase{"C:\\Music/bank.syx.o", "bank.syx.old.syx"},
-                                         ReselectCase{"/old/place/gone.syx", "a.syx"},
-                                         ReselectCase{"z.syx", "a.syx"}));
 
 TEST(LibrarianLibrary, SetDirectoryConfirmedRelistsAndStoresCancelledChangesNothing) {
-    LibraryWindow lib;
-    lib.Write("a.syx", NamedDump("A"));
+    WindowFixture f;
+    f.Write("a.syx", NamedDump("A"));
     format::test::TempFolder other;
     other.Write("x.syx", NamedDump("X"));
     const QString otherFolder = QString::fromStdString(other.Path().string());
-    lib.Start();
-    auto* button = lib.window->findChild<QPushButton*>("setDirectoryButton");
+    f.StartOnLibrary();
+    auto* button = f.Find<QPushButton>("setDirectoryButton");
 
-    lib.prompts.QueueFolder(std::nullopt);
+    f.prompts.QueueFolder(std::nullopt);
     button->click();
-    EXPECT_EQ(lib.prompts.Texts(), std::vector<QString>{lib.Folder()});
-    EXPECT_EQ(lib.store->ReadString("device", "PathDef", ""), lib.Folder().toStdString());
-    EXPECT_EQ(lib.Entries("fileList"), QStringList({"a.syx"}));
-    EXPECT_EQ(lib.Entries("patchList"), EntriesOf("A"));
+    EXPECT_EQ(f.prompts.Texts(), std::vector<QString>{f.Folder()});
+    EXPECT_EQ(f.store->ReadString("device", "PathDef", ""), f.Folder().toStdString());
+    EXPECT_EQ(f.Entries("fileList"), QStringList({"a.syx"}));
+    EXPECT_EQ(f.Entries("patchList"), EntriesOf("A"));
 
-    lib.prompts.QueueFolder(otherFolder);
+    f.prompts.QueueFolder(otherFolder);
     button->click();
-    EXPECT_EQ(lib.store->ReadString("device", "PathDef", ""), otherFolder.toStdString());
-    EXPECT_EQ(lib.Entries("fileList"), QStringList({"x.syx"}));
-    EXPECT_EQ(lib.Entries("patchList"), EntriesOf("X"));
-    EXPECT_EQ(lib.Caption(), otherFolder + QDir::separator() + "x.syx");
+    EXPECT_EQ(f.window->Library().libraryFolder, otherFolder);
+    EXPECT_EQ(f.store->ReadString("device", "PathDef", ""), otherFolder.toStdString());
+    EXPECT_EQ(f.Entries("fileList"), QStringList({"x.syx"}));
+    EXPECT_EQ(f.Entries("patchList"), EntriesOf("X"));
+    EXPECT_EQ(f.Caption(), otherFolder + QDir::separator() + "x.syx");
 }
 
 }  // namespace

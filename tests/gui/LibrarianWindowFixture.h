@@ -1,8 +1,10 @@
 #pragma once
-// A main window on a temporary settings file whose library folder holds dump files written
-// by the test, with scripted prompts.
+// A main window on a temporary settings file and library folder, with scripted prompts and
+// the virtual instrument.
+#include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QDir>
@@ -20,7 +22,7 @@
 
 namespace tessel::test {
 
-// Patch i is named "<tag> <i>", blank-filled to 16 characters, except where `names` says.
+// Patch i is named "<tag> <i>" (blank-filled to 16 characters) unless `names` says otherwise.
 inline format::Bytes NamedDump(const std::string& tag,
                                const std::map<int, std::string>& names = {}) {
     format::test::Records records{};
@@ -45,8 +47,30 @@ inline QStringList EntriesOf(const std::string& tag) {
     return entries;
 }
 
-class LibraryWindow {
+class WindowFixture {
 public:
+    // `ini`: the settings file before the start; std::nullopt for no file at all.
+    CLibrarianDlg& Create(const std::optional<std::string>& ini = std::nullopt) {
+        if (ini) {
+            std::ofstream(IniPath().toStdString(), std::ios::binary) << *ini;
+        }
+        store = std::make_unique<SettingsStore>(IniPath().toStdString());
+        window = std::make_unique<CLibrarianDlg>(
+            WindowServices{*store, prompts, settingsFolder.path(), midi});
+        fileSpy = std::make_unique<QSignalSpy>(&List("fileList"), &ListBox::itemSelectionChanged);
+        patchSpy = std::make_unique<QSignalSpy>(&List("patchList"), &ListBox::itemSelectionChanged);
+        return *window;
+    }
+    CLibrarianDlg& Start(const std::optional<std::string>& ini = std::nullopt) {
+        Create(ini).show();
+        return *window;
+    }
+    // Starts on the library folder, with `derPath` as the file last transferred.
+    CLibrarianDlg& StartOnLibrary(const QString& derPath = {}) {
+        return Start("[config]\nDerPath=" + derPath.toStdString() +
+                     "\n[device]\nPathDef=" + Folder().toStdString() + "\n");
+    }
+
     void Write(const std::string& name, const format::Bytes& bytes) const {
         library.Write(name, bytes);
     }
@@ -56,25 +80,16 @@ public:
     }
     QString Folder() const { return QString::fromStdString(library.Path().string()); }
     QString PathOf(const QString& name) const { return Folder() + QDir::separator() + name; }
-
-    // Writes PathDef (and DerPath when given), then opens the window.
-    void Start(const QString& derPath = {}) {
-        store =
-            std::make_unique<SettingsStore>(settingsFolder.filePath("tessel.ini").toStdString());
-        store->WriteString("device", "PathDef", Folder().toStdString());
-        if (!derPath.isEmpty()) {
-            store->WriteString("config", "DerPath", derPath.toStdString());
-        }
-        window = std::make_unique<CLibrarianDlg>(
-            WindowServices{*store, prompts, settingsFolder.path(), midi});
-        fileSpy =
-            std::make_unique<QSignalSpy>(&List("fileList"), &QListWidget::itemSelectionChanged);
-        patchSpy =
-            std::make_unique<QSignalSpy>(&List("patchList"), &QListWidget::itemSelectionChanged);
-        window->show();
+    QString IniPath() const { return settingsFolder.filePath("tessel.ini"); }
+    int Stored(const char* key) const {
+        return SettingsStore(IniPath().toStdString()).ReadInt("config", key, -99999);
     }
 
-    ListBox& List(const char* name) const { return *window->findChild<ListBox*>(name); }
+    template <class Widget = QWidget>
+    Widget* Find(const char* name) const {
+        return window->findChild<Widget*>(name);
+    }
+    ListBox& List(const char* name) const { return *Find<ListBox>(name); }
     QStringList Entries(const char* name) const {
         QStringList entries;
         for (int row = 0; row < List(name).count(); ++row) {
@@ -86,15 +101,11 @@ public:
         const auto selected = List(name).selectedItems();
         return selected.isEmpty() ? QString() : selected.front()->text();
     }
-    QString Caption() const { return window->findChild<QGroupBox*>("patchFrame")->title(); }
+    QString Caption() const { return Find<QGroupBox>("patchFrame")->title(); }
     // As a click of the user does: the list's selection handlers run.
     void UserSelects(const char* name, int row) const { List(name).setCurrentRow(row); }
-    // Selections the window made from code that reached the user-selection handlers.
+    // Selections made from code that reached the user-selection handlers.
     int SelectionsSignalled() const { return int(fileSpy->count() + patchSpy->count()); }
-    void ForgetSelectionsSignalled() const {
-        fileSpy->clear();
-        patchSpy->clear();
-    }
 
     format::test::TempFolder library;
     QTemporaryDir settingsFolder;
@@ -102,8 +113,7 @@ public:
     midi::VirtualMidiService midi;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<CLibrarianDlg> window;
-    std::unique_ptr<QSignalSpy> fileSpy;
-    std::unique_ptr<QSignalSpy> patchSpy;
+    std::unique_ptr<QSignalSpy> fileSpy, patchSpy;
 };
 
 }  // namespace tessel::test
