@@ -3,16 +3,16 @@
 #include <QHash>
 #include <QImage>
 
+#include "resources/art/Artwork.h"
+
 namespace tessel {
 
-// Icon 128 and bitmap 132 come with the program's artwork; until it is built in, the
-// window has no icon and an empty picture.
 QIcon WindowIcon() {
-    return {};
+    return ProgramIcon();
 }
 
 QPixmap WindowPicture() {
-    return {};
+    return LogoBitmap();
 }
 
 QPixmap WithSystemColours(const QPixmap& picture, const QPalette& palette) {

@@ -1,6 +1,5 @@
 #pragma once
-// The main window's icon and picture from the program's artwork; null when the artwork is
-// not built in, in which case the window has no icon and an empty picture.
+// The main window's icon (icon 128) and picture (bitmap 132) from the program's artwork.
 #include <QIcon>
 #include <QPalette>
 #include <QPixmap>
