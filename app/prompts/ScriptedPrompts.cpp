@@ -8,10 +8,11 @@
 namespace tessel {
 namespace {
 
+// The next queued answer, or `fallback` when the test queued none.
 template <class T>
-std::optional<T> PopFront(std::deque<T>& queue) {
+T PopFrontOr(std::deque<T>& queue, T fallback) {
     if (queue.empty()) {
-        return std::nullopt;
+        return fallback;
     }
     T value = std::move(queue.front());
     queue.pop_front();
@@ -128,7 +129,7 @@ void ScriptedPrompts::ShowMessage(const QString& text) {
 bool ScriptedPrompts::AskYesNo(const QString& text) {
     Record(PromptKind::YesNo, text);
     std::lock_guard lock(mutex_);
-    return PopFront(yesNo_).value_or(false);
+    return PopFrontOr(yesNo_, false);
 }
 
 bool ScriptedPrompts::ChooseFolder(QString& folder) {
@@ -136,7 +137,7 @@ bool ScriptedPrompts::ChooseFolder(QString& folder) {
     std::optional<QString> answer;
     {
         std::lock_guard lock(mutex_);
-        answer = PopFront(folders_).value_or(std::nullopt);
+        answer = PopFrontOr<std::optional<QString>>(folders_, std::nullopt);
     }
     if (!answer || !QFileInfo(*answer).isDir()) {
         return false;
@@ -150,7 +151,7 @@ std::optional<QString> ScriptedPrompts::AnswerFile(PromptKind kind,
                                                    std::deque<std::optional<QString>>& answers) {
     Record(kind, request.initialFolder + "/" + request.initialName, request);
     std::lock_guard lock(mutex_);
-    return PopFront(answers).value_or(std::nullopt);
+    return PopFrontOr<std::optional<QString>>(answers, std::nullopt);
 }
 
 std::optional<QString> ScriptedPrompts::AskSaveFile(const FileDialogRequest& request) {
@@ -166,14 +167,14 @@ std::optional<QString> ScriptedPrompts::AskOpenFile(const FileDialogRequest& req
 // reject(), which is where a dialog does its OK work.
 bool ScriptedPrompts::RunDialog(QDialog& dialog) {
     Record(PromptKind::Dialog, dialog.windowTitle());
-    std::optional<DialogScript> script;
+    DialogScript script;
     {
         std::lock_guard lock(mutex_);
-        script = PopFront(dialogs_);
+        script = PopFrontOr<DialogScript>(dialogs_, {});
     }
     dialog.setResult(QDialog::Rejected);
     dialog.show();
-    const bool accept = script && (*script)(dialog);
+    const bool accept = script && script(dialog);
     if (dialog.isVisible()) {
         accept ? dialog.accept() : dialog.reject();
     }
