@@ -2,84 +2,49 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
+#include <utility>
 
 namespace tessel::midi {
 namespace {
 
-struct Named {
-    const char* portName;
-    const char* productName;
-};
+using Names = std::vector<std::string>;
 
-void PrintTo(const Named& value, std::ostream* out) {
-    *out << value.portName;
+TEST(PortNames, AlsaNamesLoseOnlyTheTrailingClientPortNumbers) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Foo:Foo MIDI 1 24:0", "Foo:Foo MIDI 1"},
+        {"UM-ONE:UM-ONE MIDI 1 128:12", "UM-ONE:UM-ONE MIDI 1"},
+        {"Foo:Bar 2", "Foo:Bar 2"},
+        {"Foo:Bar 2:x", "Foo:Bar 2:x"},
+        {"Foo:Bar :0", "Foo:Bar :0"},
+        {"24:0", "24:0"},
+    };
+    for (const auto& [port, product] : cases) {
+        EXPECT_EQ(AlsaProductName(port), product);
+    }
 }
 
-class AlsaNames : public ::testing::TestWithParam<Named> {};
-
-TEST_P(AlsaNames, LoseOnlyTheTrailingClientPortNumbers) {
-    EXPECT_EQ(AlsaProductName(GetParam().portName), GetParam().productName);
+TEST(PortNames, OwnPortsAreThoseOfTesselClients) {
+    const std::pair<const char*, bool> cases[] = {
+        {"Tessel:MIDI Out", true}, {"Tessel-01:MIDI In", true}, {"Tessellate:out", false},
+        {"Tessel-x:out", false},   {"Tessel-:out", false},      {"tessel:out", false},
+        {"JD-800:Tessel", false},  {"Tessel", false},
+    };
+    for (const auto& [name, own] : cases) {
+        EXPECT_EQ(IsOwnPort(name), own) << name;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, AlsaNames,
-    ::testing::Values(Named{"Foo:Foo MIDI 1 24:0", "Foo:Foo MIDI 1"},
-                      Named{"Midi Through:Midi Through Port-0 14:0",
-                            "Midi Through:Midi Through Port-0"},
-                      Named{"UM-ONE:UM-ONE MIDI 1 128:12", "UM-ONE:UM-ONE MIDI 1"},
-                      Named{"A very long USB MIDI interface name:Port 1 130:0",
-                            "A very long USB MIDI interface name:Port 1"},
-                      Named{"Foo:Bar 2", "Foo:Bar 2"},  // no numbers to drop
-                      Named{"Foo:Bar 2:x", "Foo:Bar 2:x"}, Named{"Foo:Bar :0", "Foo:Bar :0"},
-                      Named{"24:0", "24:0"}));  // nothing but the numbers
-
-struct Ownership {
-    const char* productName;
-    bool own;
-};
-
-void PrintTo(const Ownership& value, std::ostream* out) {
-    *out << value.productName;
+TEST(PortNames, DuplicatesAreNumberedInListOrderAroundNamesAlreadyTaken) {
+    const std::pair<Names, Names> cases[] = {
+        {{}, {}},
+        {{"A", "B", "A", "A"}, {"A", "B", "A (2)", "A (3)"}},
+        {{"A", "A (2)", "A"}, {"A", "A (2)", "A (3)"}},
+        {{"A", "A", "A (2)"}, {"A", "A (3)", "A (2)"}},
+    };
+    for (const auto& [names, shown] : cases) {
+        EXPECT_EQ(NumberDuplicates(names), shown);
+    }
 }
-
-class OwnPorts : public ::testing::TestWithParam<Ownership> {};
-
-TEST_P(OwnPorts, AreThoseOfTesselClients) {
-    EXPECT_EQ(IsOwnPort(GetParam().productName), GetParam().own);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, OwnPorts,
-    ::testing::Values(Ownership{"Tessel:MIDI Out", true}, Ownership{"Tessel-01:MIDI In", true},
-                      Ownership{"Tessel-12:MIDI Out", true}, Ownership{"Tessellate:out", false},
-                      Ownership{"Tessel-x:out", false}, Ownership{"Tessel-:out", false},
-                      Ownership{"tessel:out", false}, Ownership{"JD-800:Tessel", false},
-                      Ownership{"Tessel", false}));
-
-struct Listing {
-    std::vector<std::string> names;
-    std::vector<std::string> shown;
-};
-
-void PrintTo(const Listing& value, std::ostream* out) {
-    *out << ::testing::PrintToString(value.names);
-}
-
-class Duplicates : public ::testing::TestWithParam<Listing> {};
-
-TEST_P(Duplicates, AreNumberedInListOrder) {
-    EXPECT_EQ(NumberDuplicates(GetParam().names), GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lists, Duplicates,
-    ::testing::Values(Listing{{}, {}}, Listing{{"A", "B"}, {"A", "B"}},
-                      Listing{{"A", "B", "A", "A"}, {"A", "B", "A (2)", "A (3)"}},
-                      Listing{{"A", "A (2)", "A"}, {"A", "A (2)", "A (3)"}},
-                      Listing{{"A", "A", "A (2)"}, {"A", "A (3)", "A (2)"}},
-                      Listing{{"UM-ONE:UM-ONE MIDI 1", "UM-ONE:UM-ONE MIDI 1"},
-                              {"UM-ONE:UM-ONE MIDI 1", "UM-ONE:UM-ONE MIDI 1 (2)"}}));
 
 }  // namespace
 }  // namespace tessel::midi
