@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <sstream>
 
 #include <jack/jack.h>
@@ -105,17 +107,18 @@ void RecordingTarget::PostInputLongData(midi::MidiHeader* header) {
 bool RecordingTarget::WaitFor(Notice::Kind kind, std::size_t count,
                               std::chrono::milliseconds timeout) {
     std::unique_lock lock(lock_);
-    return changed_.wait_for(lock, timeout, [&] { return CountLocked(kind) >= count; });
+    return changed_.wait_for(lock, timeout, [&] {
+        return std::count_if(notices_.begin(), notices_.end(), [kind](const Notice& notice) {
+                   return notice.kind == kind;
+               }) >= static_cast<std::ptrdiff_t>(count);
+    });
 }
 
 std::vector<RecordingTarget::Notice> RecordingTarget::Of(Notice::Kind kind) {
     std::lock_guard lock(lock_);
     std::vector<Notice> found;
-    for (const auto& notice : notices_) {
-        if (notice.kind == kind) {
-            found.push_back(notice);
-        }
-    }
+    std::copy_if(notices_.begin(), notices_.end(), std::back_inserter(found),
+                 [kind](const Notice& notice) { return notice.kind == kind; });
     return found;
 }
 
@@ -125,14 +128,6 @@ void RecordingTarget::Add(Notice notice) {
         notices_.push_back(notice);
     }
     changed_.notify_all();
-}
-
-std::size_t RecordingTarget::CountLocked(Notice::Kind kind) const {
-    std::size_t count = 0;
-    for (const auto& notice : notices_) {
-        count += notice.kind == kind ? 1 : 0;
-    }
-    return count;
 }
 
 std::optional<unsigned> FindInDevice(midi::MidiService& service, const std::string& name) {

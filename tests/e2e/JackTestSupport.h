@@ -74,7 +74,6 @@ public:
 
 private:
     void Add(Notice notice);
-    std::size_t CountLocked(Notice::Kind kind) const;
 
     std::mutex lock_;
     std::condition_variable changed_;

@@ -1,24 +1,25 @@
 #pragma once
-// What the MIDI tests share: prompts that record every message, a MIDI service whose
-// devices a test describes, and a rig that wires the virtual instrument, the port layer and
-// the System Exclusive transfer together the way the main window does.
+// What the MIDI tests share: a rig that wires a MIDI service, the port layer and the System
+// Exclusive transfer together the way the main window does (with recorded prompts), a
+// service whose devices a test describes, and the receive worker's request and wait.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/prompts/ScriptedPrompts.h"
 #include "app/settings/SettingsStore.h"
+#include "library/format/RolandMessage.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
 #include "midi/sysex/SysexTransfer.h"
@@ -27,37 +28,16 @@
 namespace tessel::midi::testing {
 
 using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+using Texts = std::vector<std::string>;
 
-// The message boxes shown so far, as plain strings.
-inline std::vector<std::string> Messages(const ScriptedPrompts& prompts) {
-    std::vector<std::string> texts;
+inline Texts Messages(const ScriptedPrompts& prompts) {
+    Texts texts;
     for (const auto& text : prompts.Messages()) {
         texts.push_back(text.toStdString());
     }
     return texts;
 }
-
-// A settings file of its own in a fresh temporary folder, removed afterwards.
-class TemporarySettings {
-public:
-    TemporarySettings()
-        : folder_(std::filesystem::temp_directory_path() /
-                  ("tessel-midi-" +
-                   std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
-                   "-" + std::to_string(counter_++))),
-          store_((std::filesystem::create_directories(folder_), folder_ / "tessel.ini")) {}
-    ~TemporarySettings() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    SettingsStore& Store() { return store_; }
-    const std::filesystem::path& Folder() const { return folder_; }
-
-private:
-    static inline std::atomic<int> counter_{0};
-    std::filesystem::path folder_;
-    SettingsStore store_;
-};
 
 // Forwards the notices as the main window does: short messages are kept, done notices go
 // to the System Exclusive transfer.
@@ -68,34 +48,25 @@ public:
         captured_.push_back(message);
     }
     void OnMidiOutDone(MidiHeader*) override {
-        ++outputDone_;
-        if (sysex != nullptr) {
-            sysex->OnMidiOutDone();
-        }
+        ++outputDone;
+        sysex->OnMidiOutDone();
     }
-    void OnMidiInLongData(MidiHeader*) override {
-        ++inputDone_;
-        if (sysex != nullptr) {
-            sysex->OnMidiInLongData();
-        }
-    }
+    void OnMidiInLongData(MidiHeader*) override { sysex->OnMidiInLongData(); }
     std::vector<std::uint32_t> Captured() const {
         std::lock_guard lock(lock_);
         return captured_;
     }
 
     SysexTransfer* sysex = nullptr;
-    std::atomic<int> outputDone_{0};
-    std::atomic<int> inputDone_{0};
+    std::atomic<int> outputDone{0};
 
 private:
     mutable std::mutex lock_;
     std::vector<std::uint32_t> captured_;
 };
 
-// Pumps the window thread's events until `done` holds (or a generous limit passes).
-inline bool PumpUntil(const std::function<bool()>& done,
-                      std::chrono::milliseconds limit = 10000ms) {
+// Handles the window thread's events until `done` holds or the limit passes.
+inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
     return QTest::qWaitFor(done, static_cast<int>(limit.count()));
 }
 
@@ -106,46 +77,53 @@ inline void RunOnWorker(const std::function<void()>& work) {
         work();
         finished = true;
     });
-    PumpUntil([&] { return finished.load(); }, 30000ms);
+    PumpUntil([&] { return finished.load(); }, 30s);
     worker.join();
 }
 
 struct MidiRig {
-    explicit MidiRig(bool wireTiming = false, std::chrono::milliseconds timeout = 400ms)
-        : virtualService(wireTiming),
+    explicit MidiRig(std::unique_ptr<MidiService> owned, std::chrono::milliseconds timeout = 400ms)
+        : service(std::move(owned)),
           notices(forwarder),
-          ports(virtualService, settings.Store(), prompts, notices),
+          ports(*service, settings, prompts, notices),
           sysex(ports, prompts, timeout) {
         forwarder.sysex = &sysex;
     }
+    // On the virtual instrument, by default without cable time.
+    explicit MidiRig(bool wireTiming = false, std::chrono::milliseconds timeout = 400ms)
+        : MidiRig(std::make_unique<VirtualMidiService>(wireTiming), timeout) {}
     ~MidiRig() {
         ports.CloseMidiPorts();
         notices.Close();
     }
 
-    VirtualJd800& Instrument() { return virtualService.Instrument(); }
+    VirtualJd800& Instrument() { return static_cast<VirtualMidiService&>(*service).Instrument(); }
+    void Store(const std::string& in, const std::string& out, int channel = 1, int id = 17) {
+        settings.WriteString("device", "MidiIn", in);
+        settings.WriteString("device", "MidiOut", out);
+        settings.WriteInt("device", "MidiChanel", channel);
+        settings.WriteInt("device", "MidiID", id);
+    }
+    // Both ports on the virtual instrument, the reset after the open already heard.
     void UseVirtualPorts(int channel = 1, int deviceId = 17) {
-        auto& store = settings.Store();
-        store.WriteString("device", "MidiIn", kVirtualDeviceName);
-        store.WriteString("device", "MidiOut", kVirtualDeviceName);
-        store.WriteInt("device", "MidiChanel", channel);
-        store.WriteInt("device", "MidiID", deviceId);
+        Store(kVirtualDeviceName, kVirtualDeviceName, channel, deviceId);
         ports.ApplyMidiSettings();
-        Instrument().WaitIdle(5000ms);
+        Instrument().WaitIdle(5s);
         Instrument().ClearLog();
     }
 
-    TemporarySettings settings;
+    QTemporaryDir folder;
+    SettingsStore settings{folder.filePath("tessel.ini").toStdString()};
     ScriptedPrompts prompts;
-    VirtualMidiService virtualService;
+    std::unique_ptr<MidiService> service;
     NoticeForwarder forwarder;
     QueuedNotices notices;
     MidiPortLayer ports;
     SysexTransfer sysex;
 };
 
-// A service whose devices a test describes. It logs what happens to its ports: "out-open:N",
-// "out-reset", "out-close", "short:XXXXXX", "in-open:N", "in-start" ...
+// A service whose devices a test describes; it logs what happens to its ports as
+// "out-open:N", "out-reset", "out-short:0005C0", "in-start", "in-close" ...
 struct FakeDevice {
     std::string name;
     bool capsFail = false;
@@ -157,16 +135,16 @@ public:
     explicit FakeService(std::vector<FakeDevice> devices) : devices_(std::move(devices)) {}
 
     unsigned InGetNumDevs() override { return static_cast<unsigned>(devices_.size()); }
-    unsigned OutGetNumDevs() override { return static_cast<unsigned>(devices_.size()); }
+    unsigned OutGetNumDevs() override { return InGetNumDevs(); }
     MidiResult InGetDevCaps(unsigned device, std::string& name) override {
-        return OutGetDevCaps(device, name);
-    }
-    MidiResult OutGetDevCaps(unsigned device, std::string& name) override {
         if (device >= devices_.size() || devices_[device].capsFail) {
             return MidiError::kBadDeviceId;
         }
         name = devices_[device].name;
         return MidiError::kNoError;
+    }
+    MidiResult OutGetDevCaps(unsigned device, std::string& name) override {
+        return InGetDevCaps(device, name);
     }
     MidiResult InOpen(std::unique_ptr<MidiInPort>& port, unsigned device,
                       MidiNoticeTarget&) override {
@@ -181,7 +159,7 @@ public:
         std::lock_guard lock(lock_);
         events_.push_back(event);
     }
-    std::vector<std::string> Events() {
+    Texts Events() {
         std::lock_guard lock(lock_);
         return std::exchange(events_, {});
     }
@@ -196,9 +174,9 @@ private:
         }
         MidiResult Reset() override { return Log("reset"); }
         MidiResult ShortMsg(std::uint32_t message) override {
-            char text[16];
-            std::snprintf(text, sizeof text, "short:%06X", message);
-            return Log(text);
+            char text[8];
+            std::snprintf(text, sizeof text, "%06X", message);
+            return Log(std::string("short:") + text);
         }
         MidiResult Start() override { return Log("start"); }
         MidiResult Stop() override { return Log("stop"); }
@@ -220,13 +198,52 @@ private:
 
     std::vector<FakeDevice> devices_;
     std::mutex lock_;
-    std::vector<std::string> events_;
+    Texts events_;
 };
 
 // A request for the 256 bytes of patch memory at 05 00 00 + 256 k.
-inline std::vector<std::uint8_t> RequestFor(int k, std::uint8_t deviceByte = 0x10) {
+inline Bytes RequestFor(int k, std::uint8_t deviceByte = format::kDefaultDeviceByte) {
     return format::BuildDumpRequest(deviceByte,
                                     format::AddressPlus(format::kPatchMemoryAddress, 256u * k));
+}
+
+// Takes the block, builds the message in its data area and sends it.
+inline bool SendBuilt(SysexTransfer& sysex, const Bytes& message) {
+    if (!sysex.TakeSysexBlock(message.size())) {
+        return false;
+    }
+    std::copy(message.begin(), message.end(), sysex.BlockData().begin());
+    return sysex.SendSysexBlock();
+}
+
+// One request and its reply as the receive worker makes them: the reply's byte count.
+inline std::optional<std::size_t> RequestAndWait(SysexTransfer& sysex, int k,
+                                                 std::uint8_t deviceByte = 0x10,
+                                                 Bytes* reply = nullptr) {
+    if (!sysex.QueueReceiveBuffer()) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> received;
+    if (SendBuilt(sysex, RequestFor(k, deviceByte))) {
+        received = sysex.WaitReceiveBuffer();
+        if (reply != nullptr) {
+            *reply = sysex.ReceivedBytes();
+        }
+    }
+    sysex.ReleaseReceiveBuffer();
+    return received;
+}
+
+// Runs `work` as a receive worker does: events of its own, the input started, then closed.
+inline void RunReceive(MidiRig& rig, const std::function<void()>& work) {
+    RunOnWorker([&] {
+        if (rig.sysex.BeginTransfer()) {
+            rig.ports.StartMidiIn();
+            work();
+            rig.ports.CloseMidiIn();
+            rig.sysex.EndTransfer();
+        }
+    });
 }
 
 }  // namespace tessel::midi::testing
