@@ -64,7 +64,8 @@ TEST(LibrarianFind, ListsEveryHitOfEveryReadableFile) {
 }
 
 // Choosing a result opens its file and selects its patch from code; the patch list's own
-// selection action does not run.
+// selection action does not run. A result whose file has left reloads the selected file only:
+// its patch number would pick a patch of another file.
 TEST(LibrarianFind, ChoosingAResultSelectsItsFileAndPatch) {
     WindowFixture f;
     StartOnLibrary(f);
@@ -76,17 +77,11 @@ TEST(LibrarianFind, ChoosingAResultSelectsItsFileAndPatch) {
     EXPECT_EQ(f.Selected("patchList"), "35- WARM BRASS      ");
     EXPECT_EQ(f.SelectionsSignalled(), 0);
     test::SaveScreenshot(*f.window, "main-window-library");
-}
 
-// Its patch number would pick a patch of another file.
-TEST(LibrarianFind, AResultWhoseFileLeftReloadsTheSelectedFileOnly) {
-    WindowFixture f;
-    StartOnLibrary(f);
-    Search(f, "brass");
     std::filesystem::remove(f.library.Path() / "c.syx");
     f.prompts.QueueFolder(f.Folder());
     f.Find<QPushButton>("setDirectoryButton")->click();
-    f.UserSelects("resultsList", 0);
+    f.UserSelects("resultsList", 4);  // "c.syx<tab>88- Slow Swarm"
     EXPECT_EQ(f.Selected("fileList"), "a.syx");
     EXPECT_EQ(f.Entries("patchList").size(), 64);
     EXPECT_EQ(f.Selected("patchList"), "");
