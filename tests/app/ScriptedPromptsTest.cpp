@@ -32,15 +32,6 @@ TEST(ScriptedPromptsTest, QueuedAnswersComeFirstThenThoseOfAUserWhoClosesTheProm
     EXPECT_EQ(prompts.AskOpenFile({"*.syx", "syx", "/lib", ""}), std::nullopt);
     EXPECT_FALSE(prompts.RunDialog(dialog));
 
-    using K = PromptKind;
-    const std::vector<K> kinds = {K::Message,  K::YesNo,    K::YesNo, K::Folder,
-                                  K::SaveFile, K::OpenFile, K::Dialog};
-    std::vector<K> recordedKinds;
-    for (const auto& record : prompts.Records()) {
-        recordedKinds.push_back(record.kind);
-        EXPECT_FALSE(record.fromWorker);
-    }
-    EXPECT_EQ(recordedKinds, kinds);
     EXPECT_EQ(prompts.Texts(), (std::vector<QString>{"hello", "1", "2", "/start", "/lib/bank.syx",
                                                      "/lib/", "Title"}));
     EXPECT_EQ(prompts.Records()[4].fileRequest.defaultSuffix, "syx");
