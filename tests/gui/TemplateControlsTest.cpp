@@ -1,32 +1,10 @@
-// The behaviour the builder adds to Qt's widgets: sorted insertion and tab stops.
+// Where the parts of a list entry separated by tabs are drawn.
 #include <gtest/gtest.h>
 
-#include "app/dialogs/TemplateDialog.h"
 #include "app/dialogs/TemplateDialogControls.h"
 
 namespace tessel {
 namespace {
-
-TEST(ListBox, AddStringKeepsCaseInsensitiveOrderWhenSorted) {
-    const std::tuple<bool, QStringList, QStringList> cases[] = {
-        {true, {"b.syx", "C.SYX", "a.syx", "B2.syx"}, {"a.syx", "b.syx", "B2.syx", "C.SYX"}},
-        {true, {"X.syx", "x.syx", "a"}, {"a", "X.syx", "x.syx"}},  // equal: arrival order
-        {true, {"abc", "", "ab"}, {"", "ab", "abc"}},
-        {false, {"b", "a", "C"}, {"b", "a", "C"}},
-    };
-    const DialogUnits units(TemplateDialog::DialogFont());
-    for (const auto& [sorted, added, expected] : cases) {
-        ListBox list(sorted, units, nullptr);
-        QStringList entries;
-        for (const QString& text : added) {
-            EXPECT_EQ(list.item(list.AddString(text))->text(), text);
-        }
-        for (int i = 0; i < list.count(); ++i) {
-            entries << list.item(i)->text();
-        }
-        EXPECT_EQ(entries, expected);
-    }
-}
 
 // One stop repeats at its multiples; after several, the last spacing repeats.
 TEST(TabStopDelegate, NextStopAfterAPosition) {
