@@ -30,15 +30,9 @@ std::optional<InstrumentReport> ParseReport(const std::string& line) {
     return report;
 }
 
-template <class Lister>
-std::optional<unsigned> FindDevice(unsigned count, const std::string& name, Lister caps) {
-    for (unsigned device = 0; device < count; ++device) {
-        std::string productName;
-        if (caps(device, productName) == midi::MidiError::kNoError && productName == name) {
-            return device;
-        }
-    }
-    return std::nullopt;
+std::optional<unsigned> IndexOf(const std::vector<std::string>& names, const std::string& name) {
+    const auto found = std::find(names.begin(), names.end(), name);
+    return found == names.end() ? std::nullopt : std::optional<unsigned>(found - names.begin());
 }
 
 }  // namespace
@@ -130,16 +124,21 @@ void RecordingTarget::Add(Notice notice) {
     changed_.notify_all();
 }
 
+std::vector<std::string> DeviceNames(midi::MidiService& service, bool inputs) {
+    std::vector<std::string> names(inputs ? service.InGetNumDevs() : service.OutGetNumDevs());
+    for (unsigned device = 0; device < names.size(); ++device) {
+        static_cast<void>(inputs ? service.InGetDevCaps(device, names[device])
+                                 : service.OutGetDevCaps(device, names[device]));
+    }
+    return names;
+}
+
 std::optional<unsigned> FindInDevice(midi::MidiService& service, const std::string& name) {
-    return FindDevice(service.InGetNumDevs(), name, [&](unsigned device, std::string& product) {
-        return service.InGetDevCaps(device, product);
-    });
+    return IndexOf(DeviceNames(service, true), name);
 }
 
 std::optional<unsigned> FindOutDevice(midi::MidiService& service, const std::string& name) {
-    return FindDevice(service.OutGetNumDevs(), name, [&](unsigned device, std::string& product) {
-        return service.OutGetDevCaps(device, product);
-    });
+    return IndexOf(DeviceNames(service, false), name);
 }
 
 }  // namespace tessel::test

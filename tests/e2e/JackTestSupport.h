@@ -80,6 +80,8 @@ private:
     std::vector<Notice> notices_;
 };
 
+// The product names of the service's devices, counted afresh; empty where a query fails.
+std::vector<std::string> DeviceNames(midi::MidiService& service, bool inputs);
 // The device number whose product name is `name`, counting afresh; nothing if absent.
 std::optional<unsigned> FindInDevice(midi::MidiService& service, const std::string& name);
 std::optional<unsigned> FindOutDevice(midi::MidiService& service, const std::string& name);

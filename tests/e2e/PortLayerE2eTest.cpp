@@ -14,17 +14,8 @@
 namespace tessel::midi::testing {
 namespace {
 
+using test::DeviceNames;
 using test::TestInstrument;
-
-Texts DeviceNames(MidiService& service, bool inputs) {
-    Texts names(inputs ? service.InGetNumDevs() : service.OutGetNumDevs());
-    for (unsigned device = 0; device < names.size(); ++device) {
-        EXPECT_EQ(inputs ? service.InGetDevCaps(device, names[device])
-                         : service.OutGetDevCaps(device, names[device]),
-                  MidiError::kNoError);
-    }
-    return names;
-}
 
 class PortLayerOnJack : public ::testing::Test {
 protected:
@@ -70,7 +61,8 @@ TEST_F(PortLayerOnJack, ListsJackPortsByFullNameWithoutItsOwnAndTheVirtualInstru
     const auto inputs = DeviceNames(*rig_->service, true);
     EXPECT_EQ(std::count(inputs.begin(), inputs.end(), instrument_->OutputPort()), 1);
     for (const auto& name : inputs) {
-        EXPECT_FALSE(name.starts_with("Tessel:") || name.starts_with("Tessel-")) << name;
+        EXPECT_FALSE(name.empty() || name.starts_with("Tessel:") || name.starts_with("Tessel-"))
+            << name;
     }
 }
 
