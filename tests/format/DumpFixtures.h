@@ -1,13 +1,14 @@
 #pragma once
-// Dump files made by code for the format and tool tests.
+// Dump files made by code for the format, tool, list and window tests.
+#include <stdlib.h>
+
 #include <algorithm>
-#include <atomic>
-#include <chrono>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <system_error>
 
 #include "library/format/RolandMessage.h"
 
@@ -15,31 +16,22 @@ namespace tessel::format::test {
 
 using Records = std::array<PatchRecord, kPatchCount>;
 
-// Records whose bytes tell them apart: record i holds (i + position) % 128 after its name.
+// The name blank-filled (or cut) to 16 bytes, as stored.
+inline void SetName(PatchRecord& record, std::string_view name) {
+    std::fill_n(record.begin(), kPatchNameSize, ' ');
+    std::copy_n(name.begin(), std::min(name.size(), kPatchNameSize), record.begin());
+}
+
+// Record i is named "PATCH i" and holds (i + position) % 128 after its name.
 inline Records DistinctRecords() {
     Records records{};
     for (std::size_t i = 0; i < records.size(); ++i) {
         for (std::size_t b = 0; b < kPatchRecordSize; ++b) {
             records[i][b] = static_cast<std::uint8_t>((i + b) % 128);
         }
-        const std::string name = "PATCH " + std::to_string(i);
-        std::fill_n(records[i].begin(), kPatchNameSize, ' ');
-        std::copy(name.begin(), name.end(), records[i].begin());
+        SetName(records[i], "PATCH " + std::to_string(i));
     }
     return records;
-}
-
-inline void SetName(PatchRecord& record, std::string_view name16) {
-    std::fill_n(record.begin(), kPatchNameSize, ' ');
-    std::copy_n(name16.begin(), std::min(name16.size(), kPatchNameSize), record.begin());
-}
-
-inline Bytes DumpBytes(const Records& records, std::uint8_t device = kDefaultDeviceByte) {
-    Bytes bytes;
-    for (const Bytes& message : BuildPatchMemoryDump(device, records)) {
-        bytes.insert(bytes.end(), message.begin(), message.end());
-    }
-    return bytes;
 }
 
 inline Bytes Concat(std::initializer_list<Bytes> parts) {
@@ -50,6 +42,14 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
+inline Bytes DumpBytes(const Records& records, std::uint8_t device = kDefaultDeviceByte) {
+    Bytes bytes;
+    for (const Bytes& message : BuildPatchMemoryDump(device, records)) {
+        bytes.insert(bytes.end(), message.begin(), message.end());
+    }
+    return bytes;
+}
+
 inline Bytes Head(const Bytes& bytes, std::size_t size) {
     return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
 }
@@ -58,11 +58,11 @@ inline Bytes Head(const Bytes& bytes, std::size_t size) {
 class TempFolder {
 public:
     TempFolder() {
-        static std::atomic<int> counter{0};
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = std::filesystem::temp_directory_path() /
-                ("tessel-format-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
+        std::string pattern = std::filesystem::temp_directory_path() / "tessel-format-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::system_error(errno, std::generic_category(), pattern);
+        }
+        path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -74,11 +74,10 @@ public:
     const std::filesystem::path& Path() const { return path_; }
 
     std::filesystem::path Write(const std::string& name, const Bytes& bytes) const {
-        const auto file = path_ / name;
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return file;
+        std::ofstream(path_ / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path_ / name;
     }
 
 private:

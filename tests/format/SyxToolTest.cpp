@@ -1,205 +1,92 @@
-// Runs the built tessel-syx program on generated files and checks its output bytes and status.
-#include <sys/wait.h>
+// The tessel-syx commands on generated files: output bytes, error texts and exit status.
+#include "tools/tessel-syx/SyxTool.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 
-#include "library/format/DumpFile.h"
 #include "tests/format/DumpFixtures.h"
 
 namespace tessel::format {
 namespace {
 
-using test::TempFolder;
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string ShellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-Result RunTool(const std::vector<std::string>& args, const TempFolder& scratch) {
-    const auto errFile = scratch.Path() / "stderr.txt";
-    std::string command = ShellQuoted(TESSEL_SYX_PATH);
-    for (const auto& arg : args) {
-        command += " " + ShellQuoted(arg);
-    }
-    command += " 2>" + ShellQuoted(errFile.string());
-    Result result{};
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        result.out.append(buffer, got);
-    }
-    const int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream err(errFile);
-    result.err.assign(std::istreambuf_iterator<char>(err), {});
-    return result;
-}
-
-// A dump whose names hold the listed texts (16 bytes each, as stored) from patch 11 on.
+// A dump whose first patches carry the given names, blank-filled to 16 bytes.
 Bytes DumpNamed(std::initializer_list<std::string_view> names) {
     auto records = test::DistinctRecords();
-    std::size_t i = 0;
+    auto record = records.begin();
     for (auto name : names) {
-        test::SetName(records[i++], name);
+        test::SetName(*record++, name);
     }
     return test::DumpBytes(records);
 }
 
-std::string Padded(const std::string& name) {
-    return name + std::string(16 - name.size(), ' ');
-}
-
-TEST(SyxTool, ListPrintsTheEntryTextsInFileOrder) {
-    TempFolder folder;
-    const Bytes dump = DumpNamed(
-        {"Warm Pad        ", std::string_view("ZERO\0AFTER      ", 16), "ABCDEFGHIJKLMNOP"});
-    const auto file = folder.Write("bank.syx", test::Concat({{0xF0, 0x7E, 0xF7}, dump}));
-    const Result result = RunTool({"list", file.string()}, folder);
-    std::string expected = "11- Warm Pad        \n12- ZERO\n13- ABCDEFGHIJKLMNOP\n";
-    for (int i = 3; i < 64; ++i) {
-        expected += PatchEntryText({i, Padded("PATCH " + std::to_string(i))}) + "\n";
-    }
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, expected);
-    EXPECT_EQ(result.err, "");
-}
-
-struct StatusCase {
-    const char* what;
-    std::vector<std::string> args;
-    int status;
-    std::string out;     // exact standard output
-    std::string errHas;  // a piece of the error text, empty for none at all
-};
-
-TEST(SyxTool, StatusAndMessages) {
-    TempFolder folder;
-    const auto dump = folder.Write("dump.syx", DumpNamed({}));
-    const auto junk = folder.Write("junk.syx", {0xF0, 0x41, 0x10, 0x3D, 0x11, 0xF7});
-    const std::string missing = (folder.Path() / "missing.syx").string();
-    const StatusCase cases[] = {
-        {"list without a dump", {"list", junk.string()}, 1, "", ""},
-        {"list of a missing file", {"list", missing}, 2, "", "missing.syx"},
-        {"list of a folder", {"list", folder.Path().string()}, 2, "", "cannot read"},
-        {"no command", {}, 2, "", "missing command"},
-        {"unknown command", {"lsit", dump.string()}, 2, "", "unknown command 'lsit'"},
-        {"list with two files", {"list", dump.string(), dump.string()}, 2, "", "one FILE"},
-        {"find in a missing folder", {"find", "PAD", missing}, 2, "", "cannot read folder"},
-        {"help", {"--help"}, 0, "Usage: tessel-syx COMMAND", ""},
-    };
-    for (const auto& c : cases) {
-        const Result result = RunTool(c.args, folder);
-        EXPECT_EQ(result.status, c.status) << c.what;
-        EXPECT_EQ(result.out.substr(0, c.out.empty() ? std::string::npos : c.out.size()), c.out)
-            << c.what;
-        if (c.errHas.empty()) {
-            EXPECT_EQ(result.err, "") << c.what;
-        } else {
-            EXPECT_NE(result.err.find(c.errHas), std::string::npos) << c.what << ": " << result.err;
-        }
-    }
-}
-
-class FindTool : public testing::Test {
-protected:
-    void SetUp() override {
-        library_ = folder_.Path() / "library";
-        std::filesystem::create_directory(library_);
-        Put("b.syx", DumpNamed({"soft pad        ", "Brass           "}));
-        Put("A.SYX", test::Concat({{0xF0, 0x43, 0xF7}, DumpNamed({"", "", "PadLead"})}));
-        Put("junk.syx", {0x01, 0x02});
-        Put("notes.txt", DumpNamed({"PAD IN TEXT FILE"}));
-        std::filesystem::create_directory(library_ / "folder.syx");
-    }
-    void Put(const std::string& name, const Bytes& bytes) {
-        std::ofstream out(library_ / name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    Result Find(const std::string& text) {
-        return RunTool({"find", text, library_.string()}, folder_);
-    }
-
-    TempFolder folder_;
-    std::filesystem::path library_;
-};
-
-TEST_F(FindTool, HitsInListOrderWithoutRegardToCase) {
-    const Result result = Find("PAD");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "A.SYX\t13- PadLead         \nb.syx\t11- soft pad        \n");
-}
-
-TEST_F(FindTool, TextLengths) {
-    const std::pair<std::string, std::size_t> cases[] = {
-        {"", 128},
-        {"PATCH 63", 2},
-        {"ch 63        ", 2},
-        {"ch 63         ", 0},
-        {"SOFT PAD        ", 1},
-        {"SOFT PAD         ", 0},
-        {"SOFT PAD          AND MORE", 0},
-        {"NOWHERE", 0},
-    };
-    for (const auto& [text, hits] : cases) {
-        const Result result = Find(text);
-        EXPECT_EQ(result.status, 0) << text;
-        EXPECT_EQ(static_cast<std::size_t>(std::count(result.out.begin(), result.out.end(), '\n')),
-                  hits)
-            << "'" << text << "'";
-    }
-}
-
-TEST_F(FindTool, UnreadableFileIsSkippedWithAWarning) {
-    std::filesystem::create_symlink(library_ / "gone.syx", library_ / "Broken.syx");
-    const Result result = Find("pad");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "A.SYX\t13- PadLead         \nb.syx\t11- soft pad        \n");
-    EXPECT_NE(result.err.find("skipped Broken.syx"), std::string::npos) << result.err;
-}
-
-TEST(SyxTool, CheckReportsEachFile) {
-    TempFolder folder;
+TEST(SyxTool, OutputErrorsAndStatus) {
+    test::TempFolder folder;
+    const auto& dir = folder.Path();
+    const Bytes other{0xF0, 0x43, 0xF7};
+    const Bytes oneBlock = test::Head(DumpNamed({"Warm Pad", {"ZERO\0AFTER", 10}}), 798);
+    const std::string list = folder.Write("list.syx", test::Concat({other, oneBlock}));
+    const std::string none = folder.Write("none.syx", other);
+    const std::string junk = folder.Write("junk.syx", {0xF0, 0x41, 0x10, 0x3D, 0x11, 0xF7});
+    const std::string good = folder.Write("good.syx", DumpNamed({}));
     Bytes broken = DumpNamed({});
     broken[266 + 264] ^= 0x01;
-    const auto good = folder.Write("good.syx", DumpNamed({}));
-    const auto bad = folder.Write("bad.syx", broken);
-    const auto none = folder.Write("none.syx", {0xF0, 0x43, 0x00, 0xF7});
-    const std::string missing = (folder.Path() / "missing.syx").string();
-    struct Case {
-        std::vector<std::string> files;
+    const std::string bad = folder.Write("bad.syx", broken);
+    const std::string missing = (dir / "missing.syx").string();
+    // The search library: folders, other files and unreadable files in between.
+    const std::string library = (dir / "library").string();
+    std::filesystem::create_directories(dir / "library" / "folder.syx");
+    folder.Write("library/b.syx", DumpNamed({"soft pad", "Brass"}));
+    folder.Write("library/A.SYX", test::Concat({other, DumpNamed({"", "", "PadLead"})}));
+    folder.Write("library/junk.syx", {0x01, 0x02});
+    folder.Write("library/notes.txt", DumpNamed({"PAD IN TEXT FILE"}));
+    std::filesystem::create_symlink(dir / "gone.syx", dir / "library" / "Broken.syx");
+    const std::string goodLine =
+        good + ": patch memory dump at offset 0, 64 patches, 96 messages\n";
+    const std::string badLines = bad +
+                                 ": patch memory dump at offset 0, 64 patches, 96 messages\n" +
+                                 bad + ": message at offset 266: checksum 21, expected 20\n";
+    const struct {
+        std::vector<std::string> args;
         int status;
-        std::vector<std::string> lines;
-    };
-    const Case cases[] = {
-        {{good}, 0, {"good.syx: patch memory dump at offset 0, 64 patches, 96 messages"}},
-        {{bad}, 1, {"bad.syx: message at offset 266: checksum "}},
-        {{none}, 1, {"none.syx: no patch memory dump, 1 messages"}},
-        {{good, missing, bad}, 2, {"good.syx: patch", "bad.syx: message at offset 266"}},
+        std::string out;
+        std::string errHas;  // a piece of the error text, empty for none at all
+    } cases[] = {
+        {{"list", list}, 0, "11- Warm Pad        \n12- ZERO\n", ""},
+        {{"list", junk}, 1, "", ""},
+        {{"list", missing}, 2, "", "cannot read " + missing},
+        {{"list", library}, 2, "", "cannot read"},
+        {{"find", "PAD", library},
+         1,
+         "A.SYX\t13- PadLead         \nb.syx\t11- soft pad        \n",
+         "skipped Broken.syx"},
+        {{"find", "NOWHERE", dir.string()}, 0, "", ""},
+        {{"find", "PAD", missing}, 2, "", "cannot read folder"},
+        {{"check", good}, 0, goodLine, ""},
+        {{"check", bad}, 1, badLines, ""},
+        {{"check", junk},
+         1,
+         junk + ": no patch memory dump, 1 messages\n" + junk +
+             ": message at offset 0: too short to hold an address and a checksum\n",
+         ""},
+        {{"check", none}, 1, none + ": no patch memory dump, 1 messages\n", ""},
+        {{"check", good, missing, bad}, 2, goodLine + badLines, "cannot read " + missing},
+        {{}, 2, "", "missing command"},
+        {{"lsit", list}, 2, "", "unknown command 'lsit'"},
+        {{"list", list, list}, 2, "", "list takes one FILE"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args{"check"};
-        args.insert(args.end(), c.files.begin(), c.files.end());
-        const Result checked = RunTool(args, folder);
-        EXPECT_EQ(checked.status, c.status) << c.files[0];
-        for (const auto& line : c.lines) {
-            EXPECT_NE(checked.out.find(line), std::string::npos) << line << " in\n" << checked.out;
-        }
+        std::ostringstream out, err;
+        const std::string what = c.args.empty() ? "" : c.args[0] + " " + c.args.back();
+        EXPECT_EQ(syx::RunSyxTool(c.args, out, err), c.status) << what;
+        EXPECT_EQ(out.str(), c.out) << what;
+        EXPECT_TRUE(c.errHas.empty() ? err.str().empty()
+                                     : err.str().find(c.errHas) != std::string::npos)
+            << what << ": " << err.str();
     }
+    std::ostringstream help;
+    EXPECT_EQ(syx::RunSyxTool(std::vector<std::string>{"--help"}, help, help), 0);
+    EXPECT_TRUE(help.str().starts_with("Usage: tessel-syx COMMAND")) << help.str();
 }
 
 }  // namespace
