@@ -31,8 +31,9 @@ TEST(WireBytes, ShortMessagesHaveTheLengthTheirStatusImplies) {
         {0x000000, {}},
     };
     for (const auto& [message, wire] : cases) {
-        const auto view = UnpackShortMessage(message).View();
-        EXPECT_EQ(Bytes(view.begin(), view.end()), wire) << std::hex << message;
+        const auto unpacked = UnpackShortMessage(message);
+        EXPECT_EQ(Bytes(unpacked.View().begin(), unpacked.View().end()), wire)
+            << std::hex << message;
     }
 }
 
