@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "midi/rtmidi/PortNames.h"
-#include "midi/rtmidi/WireBytes.h"
+#include "midi/service/WireBytes.h"
 
 namespace tessel::midi {
 

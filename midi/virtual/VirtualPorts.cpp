@@ -4,39 +4,14 @@
 #include <array>
 #include <utility>
 
+#include "midi/service/WireBytes.h"
+
 namespace tessel::midi {
 namespace {
 
 constexpr std::uint8_t kControlChange = 0xB0;
 constexpr std::uint8_t kAllNotesOff = 0x7B;
 constexpr std::uint8_t kChannelCount = 16;
-
-// Bytes on the cable for a status byte; 0 when it cannot start a short message.
-std::size_t WireLength(std::uint8_t status) {
-    if (status < 0x80 || status == 0xF0 || status == 0xF7) {
-        return 0;
-    }
-    if (status < 0xF0) {
-        const auto kind = status & 0xF0;
-        return kind == 0xC0 || kind == 0xD0 ? 2 : 3;
-    }
-    switch (status) {
-        case 0xF1:
-        case 0xF3:
-            return 2;
-        case 0xF2:
-            return 3;
-        default:
-            return 1;
-    }
-}
-
-std::vector<std::uint8_t> ShortMessageOnWire(std::uint32_t message) {
-    const std::array<std::uint8_t, 3> all{static_cast<std::uint8_t>(message & 0xFF),
-                                          static_cast<std::uint8_t>((message >> 8) & 0xFF),
-                                          static_cast<std::uint8_t>((message >> 16) & 0xFF)};
-    return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(WireLength(all[0]))};
-}
 
 bool IsPrepared(const MidiHeader& header) {
     return (header.flags.load() & MidiHeader::kPrepared) != 0;
@@ -105,11 +80,12 @@ MidiResult VirtualOutPort::Reset() {
 }
 
 MidiResult VirtualOutPort::ShortMsg(std::uint32_t message) {
-    auto bytes = ShortMessageOnWire(message);
-    if (bytes.empty()) {
+    const ShortMessageBytes wire = UnpackShortMessage(message);
+    if (wire.length == 0) {
         return MidiError::kInvalidParameter;
     }
-    Carry(std::move(bytes), nullptr);
+    Carry({wire.bytes.begin(), wire.bytes.begin() + static_cast<std::ptrdiff_t>(wire.length)},
+          nullptr);
     return MidiError::kNoError;
 }
 
