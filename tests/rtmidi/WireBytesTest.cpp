@@ -1,4 +1,4 @@
-#include "midi/rtmidi/WireBytes.h"
+#include "midi/service/WireBytes.h"
 
 #include <gtest/gtest.h>
 
