@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include <gtest/gtest.h>
+#include <QDialog>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -194,6 +195,18 @@ TEST(LibrarianDlgPreview, EnterPressesPreviewWhereverTheFocusIsOutsideButtons) {
     }
     EXPECT_EQ(previews, 3);
     EXPECT_TRUE(f.window->isVisible());
+}
+
+TEST(LibrarianDlgControls, AboutButtonRunsTheAboutBox) {
+    WindowFixture f;
+    f.Start();
+    QString shown;
+    f.prompts.QueueDialog([&](QDialog& dialog) {
+        shown = dialog.windowTitle();
+        return true;
+    });
+    f.Find<QPushButton>("aboutButton")->click();
+    EXPECT_EQ(shown, "Tessel");
 }
 
 TEST(LibrarianDlgControls, ScreenshotOfTheMainWindow) {
