@@ -6,10 +6,10 @@
 #include <iterator>
 
 #include <gtest/gtest.h>
-#include <QDialog>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
