@@ -177,7 +177,11 @@ void TrackBar::wheelEvent(QWheelEvent* event) {
 }
 
 QValidator::State UpperCaseValidator::validate(QString& input, int& /*position*/) const {
-    input = input.toUpper();
+    for (QChar& c : input) {
+        if (c >= u'a' && c <= u'z') {
+            c = QChar(c.unicode() - u'a' + u'A');
+        }
+    }
     return Acceptable;
 }
 

@@ -71,7 +71,8 @@ private:
     void ReportIfHandled(const QEvent& event);
 };
 
-// Turns typed letters into upper case.
+// Turns typed letters a-z into capitals; every other character stays as typed, since the
+// name search folds only those letters (a stored byte such as é must stay findable).
 class UpperCaseValidator : public QValidator {
 public:
     using QValidator::QValidator;

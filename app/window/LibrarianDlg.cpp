@@ -33,7 +33,6 @@ CLibrarianDlg::CLibrarianDlg(WindowServices services, QWidget* parent)
       ports_(services_.midi, services_.settings, services_.prompts, notices_),
       sysex_(ports_, services_.prompts),
       icon_(WindowIcon()) {
-    SetUpSearchField();
     ConnectLibraryControls();
     ConnectBankControls();
     ConnectPreviewControls();

@@ -103,7 +103,6 @@ private:
     void SetDirectory();
 
     // Library lists and Find.
-    void SetUpSearchField();
     QStringList FileListEntries() const;
     std::optional<QString> SelectedFileName() const;
     QString FullPathOf(const QString& fileName) const;  // libraryFolder, separator, name

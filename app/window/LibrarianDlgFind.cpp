@@ -2,7 +2,6 @@
 // results list, whose entries lead back to a file and a patch.
 #include <QLineEdit>
 #include <QSignalBlocker>
-#include <QValidator>
 
 #include "app/dialogs/TemplateDialogControls.h"
 #include "app/window/LibrarianDlg.h"
@@ -15,31 +14,7 @@ namespace {
 
 namespace ids = templates::main_window;
 
-// Typed letters a-z become capitals; every other character stays as typed, matching the
-// search, which folds only those letters.
-class CapitalLettersValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& /*position*/) const override {
-        for (QChar& c : input) {
-            if (c >= u'a' && c <= u'z') {
-                c = QChar(c.unicode() - u'a' + u'A');
-            }
-        }
-        return Acceptable;
-    }
-};
-
 }  // namespace
-
-void CLibrarianDlg::SetUpSearchField() {
-    auto* field = Control<QLineEdit>(ids::kSearchField);
-    const QValidator* previous = field->validator();
-    field->setValidator(new CapitalLettersValidator(field));
-    if (previous != nullptr && previous->parent() == field) {
-        delete previous;
-    }
-}
 
 void CLibrarianDlg::FindPatch() {
     const QStringList fileNames = FileListEntries();
