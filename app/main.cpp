@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/prompts/QtPrompts.h"
+#include "core/prompts/QtPrompts.h"
 #include "app/window/LibrarianApp.h"
 #include "app/window/LibrarianDlg.h"
 #include "midi/service/MidiService.h"

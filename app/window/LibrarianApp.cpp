@@ -4,7 +4,7 @@
 
 #include <QDir>
 
-#include "app/settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "app/window/LibrarianDlg.h"
 #include "midi/rtmidi/RtMidiBackend.h"
 #include "midi/service/CompositeMidiService.h"

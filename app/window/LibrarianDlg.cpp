@@ -7,8 +7,8 @@
 #include <QLabel>
 
 #include "app/dialogs/TemplateDialogControls.h"
-#include "app/prompts/UserPrompts.h"
-#include "app/settings/SettingsStore.h"
+#include "core/prompts/UserPrompts.h"
+#include "core/settings/SettingsStore.h"
 #include "app/window/SettingsKeys.h"
 #include "app/window/WindowArt.h"
 #include "resources/templates/MainWindowTemplate.h"

@@ -109,37 +109,47 @@ private:
     bool SelectFileEntry(const QString& fileName);
     void ShowLoadedDumpPath(const QString& path);
 
-    // Hooks the later subsystems fill. Each runs at its place in the start or close
-    // sequence or behind its control; empty until that subsystem arrives.
-    void LoadMotifs();                 // start step 9: the custom motifs from "custom.dat"
+    // Start and close sequence steps of the MIDI wiring.
     void ApplyMidiSettings();          // start step 13: read the device keys, open the output
-    void RefreshFileList();            // start step 15: list libraryFolder, load the first file
-    void SelectLastTransferredFile();  // start step 17: reselect lastTransferPath's file
-    void ClearBank();                  // start step 21 and the Clear button
     void StopMidiNotices();            // as the close begins: no notices, no transfer waits
     void ReleaseReceiveBuffer();       // close step 1
-    void StopPreview();                // close step 2, waits at most 1000 ms
     void CloseMidiPorts();             // close step 4: output, then input
-    void StartPreview();               // Preview button, Enter, Auto Preview
-    void StartRecording();
-    void StopRecording();
-    void LoadSelectedDump();  // file list selection by the user
-    void SendDump();          // Send button, file list double-click
-    void ReceiveDump();       // Receive... button
-    void OnPatchSelected();   // patch list selection by the user
-    void SetSlot();           // Set button, double-click in the patch or results list
-    void RenameSlot();        // Ren button, double-click in the bank tree
-    void AuditionSlot();      // bank tree selection by the user
-    void LoadBank();          // Load... button
-    void SaveBank();          // Save... button
-    void FindPatch();         // Find button
-    void OnResultSelected();  // results list selection by the user
+
+    // Library lists and Find.
+    void RefreshFileList();            // start step 15: list libraryFolder, load the first file
+    void SelectLastTransferredFile();  // start step 17: reselect lastTransferPath's file
+    void LoadSelectedDump();           // file list selection by the user
+    void OnPatchSelected();            // patch list selection by the user
+    void FindPatch();                  // Find button
+    void OnResultSelected();           // results list selection by the user
+
+    // ---- transfers (LibrarianDlgTransfers.cpp) ----
+    void SendDump();     // Send button, file list double-click
+    void ReceiveDump();  // Receive... button
     // Patch selection on the file last sent or received: Program Change with the index.
     void SendProgramChangeForPatch(int index);
     // Patch selection on any other file: the record written to the temporary patch.
     void SendPatchToTemporary(const QString& fileName, int index);
     // A chosen find result: the record written to the temporary patch, then the preview.
     void SendChosenResult(const QString& fileName, int index);
+    // ---- end of transfers ----
+
+    // ---- preview and recorder (LibrarianDlgPlayer.cpp) ----
+    void LoadMotifs();   // start step 9: the custom motifs from "custom.dat"
+    void StopPreview();  // close step 2, waits at most 1000 ms
+    void StartPreview(); // Preview button, Enter, Auto Preview
+    void StartRecording();
+    void StopRecording();
+    // ---- end of preview and recorder ----
+
+    // ---- bank builder (LibrarianDlgBank.cpp) ----
+    void ClearBank();     // start step 21 and the Clear button
+    void SetSlot();       // Set button, double-click in the patch or results list
+    void RenameSlot();    // Ren button, double-click in the bank tree
+    void AuditionSlot();  // bank tree selection by the user
+    void LoadBank();      // Load... button
+    void SaveBank();      // Save... button
+    // ---- end of bank builder ----
 
     WindowServices services_;
     // Destroyed in reverse order: the transfer, then the ports (closing any still open), then
@@ -153,8 +163,18 @@ private:
     int storedPreviewType_ = 0;  // par_Motif as read, written back until the user chooses
     int storedAutoPreview_ = 1;  // par_TestSel as read, written back until the user clicks
     LibraryPaths library_;
+
+    // ---- transfers state ----
+    // ---- end of transfers state ----
+
+    // ---- preview and recorder state ----
     bool recording_ = false;
+    // ---- end of preview and recorder state ----
+
+    // ---- bank builder state ----
     int bankModified_ = 0;
+    // ---- end of bank builder state ----
+
     bool initialized_ = false;
     bool shutDown_ = false;
 };

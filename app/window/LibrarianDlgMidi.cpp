@@ -1,8 +1,8 @@
 // The main window's MIDI wiring: the output opened at start, the settings dialog, the
 // service's notices, and the ports and transfer given up as the window closes.
-#include "app/prompts/UserPrompts.h"
+#include "core/prompts/UserPrompts.h"
 #include "app/window/LibrarianDlg.h"
-#include "midi/settings/MidiSettingsDlg.h"
+#include "app/dialogs/MidiSettingsDlg.h"
 
 namespace tessel {
 namespace {

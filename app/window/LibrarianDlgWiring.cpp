@@ -5,7 +5,7 @@
 
 #include "app/dialogs/AboutDlg.h"
 #include "app/dialogs/TemplateDialogControls.h"
-#include "app/prompts/UserPrompts.h"
+#include "core/prompts/UserPrompts.h"
 #include "app/window/LibrarianDlg.h"
 #include "resources/templates/MainWindowTemplate.h"
 

@@ -1,6 +1,6 @@
 #include "app/window/PreviewSettings.h"
 
-#include "app/settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "app/window/SettingsKeys.h"
 
 namespace tessel {

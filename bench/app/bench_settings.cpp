@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "app/settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "app/prompts/UserPrompts.h"
-#include "app/settings/SettingsStore.h"
+#include "core/prompts/UserPrompts.h"
+#include "core/settings/SettingsStore.h"
 #include "app/window/LibrarianDlg.h"
 #include "midi/virtual/VirtualMidiService.h"
 

@@ -13,8 +13,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "app/prompts/UserPrompts.h"
-#include "app/settings/SettingsStore.h"
+#include "core/prompts/UserPrompts.h"
+#include "core/settings/SettingsStore.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
 #include "midi/sysex/SysexTransfer.h"

@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "app/prompts/UserPrompts.h"
-#include "app/settings/SettingsStore.h"
+#include "core/prompts/UserPrompts.h"
+#include "core/settings/SettingsStore.h"
 #include "library/format/RolandMessage.h"
 
 namespace tessel::midi {

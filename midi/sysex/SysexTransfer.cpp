@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "app/prompts/UserPrompts.h"
+#include "core/prompts/UserPrompts.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/sysex/SysexTexts.h"
 

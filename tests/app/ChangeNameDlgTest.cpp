@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/prompts/ScriptedPrompts.h"
+#include "core/prompts/ScriptedPrompts.h"
 #include "tests/app/ModalHelpers.h"
 #include "tests/app/TextFit.h"
 #include "tests/support/Artifacts.h"

@@ -1,4 +1,4 @@
-#include "app/prompts/QtPrompts.h"
+#include "core/prompts/QtPrompts.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "app/settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 #include <atomic>
 #include <climits>

@@ -13,8 +13,8 @@
 #include <QTemporaryDir>
 
 #include "app/dialogs/TemplateDialogControls.h"
-#include "app/prompts/ScriptedPrompts.h"
-#include "app/settings/SettingsStore.h"
+#include "core/prompts/ScriptedPrompts.h"
+#include "core/settings/SettingsStore.h"
 #include "app/window/LibrarianDlg.h"
 #include "midi/virtual/VirtualMidiService.h"
 #include "tests/format/DumpFixtures.h"

@@ -16,7 +16,7 @@
 
 #include "app/window/LibrarianDlg.h"
 #include "midi/service/CompositeMidiService.h"
-#include "midi/settings/MidiSettingsDlg.h"
+#include "app/dialogs/MidiSettingsDlg.h"
 #include "tests/app/TextFit.h"
 #include "tests/midi/MidiTestSupport.h"
 #include "tests/support/Artifacts.h"

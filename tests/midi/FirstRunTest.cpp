@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "midi/virtual/DemoBank.h"
 #include "tools/tessel-first-run/FirstRun.h"
 

@@ -17,8 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/prompts/ScriptedPrompts.h"
-#include "app/settings/SettingsStore.h"
+#include "core/prompts/ScriptedPrompts.h"
+#include "core/settings/SettingsStore.h"
 #include "library/format/RolandMessage.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "midi/virtual/DemoBank.h"
 
 namespace tessel::first_run {

@@ -1,4 +1,4 @@
-#include "app/settings/ReplaceFile.h"
+#include "core/files/ReplaceFile.h"
 
 #include <cstdio>
 #include <random>

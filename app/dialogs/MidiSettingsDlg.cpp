@@ -1,4 +1,4 @@
-#include "midi/settings/MidiSettingsDlg.h"
+#include "app/dialogs/MidiSettingsDlg.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
-#include "app/settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/MidiService.h"
 #include "resources/templates/MidiSettingsTemplate.h"

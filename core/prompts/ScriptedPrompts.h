@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/prompts/UserPrompts.h"
+#include "core/prompts/UserPrompts.h"
 
 namespace tessel {
 

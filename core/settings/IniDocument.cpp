@@ -1,4 +1,4 @@
-#include "app/settings/IniDocument.h"
+#include "core/settings/IniDocument.h"
 
 #include <algorithm>
 #include <initializer_list>

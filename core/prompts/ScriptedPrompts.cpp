@@ -1,4 +1,4 @@
-#include "app/prompts/ScriptedPrompts.h"
+#include "core/prompts/ScriptedPrompts.h"
 
 #include <QCoreApplication>
 #include <QDialog>

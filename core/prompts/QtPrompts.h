@@ -10,7 +10,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "app/prompts/UserPrompts.h"
+#include "core/prompts/UserPrompts.h"
 
 class QMessageBox;
 

@@ -1,4 +1,4 @@
-#include "app/settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 #include <algorithm>
 #include <climits>
@@ -7,8 +7,8 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/settings/IniDocument.h"
-#include "app/settings/ReplaceFile.h"
+#include "core/settings/IniDocument.h"
+#include "core/files/ReplaceFile.h"
 
 namespace tessel {
 namespace {

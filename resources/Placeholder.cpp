@@ -1,1 +1,0 @@
-// Keeps the target non-empty until the resources arrive.
