@@ -4,8 +4,8 @@
 
 #include <QDir>
 
-#include "core/settings/SettingsStore.h"
 #include "app/window/LibrarianDlg.h"
+#include "core/settings/SettingsStore.h"
 #include "midi/rtmidi/RtMidiBackend.h"
 #include "midi/service/CompositeMidiService.h"
 #include "midi/virtual/VirtualMidiService.h"
@@ -40,7 +40,8 @@ bool CLibrarianApp::Startup() {
     settings_ =
         std::make_unique<SettingsStore>(std::filesystem::path(settingsPath_.toStdU16String()));
     {
-        CLibrarianDlg window({*settings_, prompts_, ExecutableFolder(executablePath_), midi_});
+        CLibrarianDlg window({*settings_, prompts_, ExecutableFolder(executablePath_),
+                              ExecutableFolder(executablePath_), midi_});
         if (windowCreated_) {
             windowCreated_(window);
         }

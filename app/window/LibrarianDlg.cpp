@@ -7,10 +7,10 @@
 #include <QLabel>
 
 #include "app/dialogs/TemplateDialogControls.h"
-#include "core/prompts/UserPrompts.h"
-#include "core/settings/SettingsStore.h"
 #include "app/window/SettingsKeys.h"
 #include "app/window/WindowArt.h"
+#include "core/prompts/UserPrompts.h"
+#include "core/settings/SettingsStore.h"
 #include "resources/templates/MainWindowTemplate.h"
 
 namespace tessel {

@@ -4,6 +4,7 @@
 // control notification and MIDI notice to its operation, and runs the close sequence
 // (ShutdownWindow) exactly once, whether it is closed by Quit, Escape or the close box.
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 
 #include <QIcon>
@@ -63,7 +64,7 @@ public:
     midi::SysexTransfer& Sysex() { return sysex_; }
 
     // MIDI service notices, delivered on the window thread.
-    void CaptureEvent(std::uint32_t message) override;
+    void CaptureEvent(std::uint32_t message, midi::ArrivalTime arrived) override;
     void OnMidiOutDone(midi::MidiHeader* header) override;
     void OnMidiInLongData(midi::MidiHeader* header) override;
 
@@ -105,15 +106,17 @@ private:
     // Library lists and Find.
     QStringList FileListEntries() const;
     std::optional<QString> SelectedFileName() const;
+    // The full path of the selected file, as the file system names it.
+    std::optional<std::filesystem::path> SelectedFilePath() const;
     QString FullPathOf(const QString& fileName) const;  // libraryFolder, separator, name
     bool SelectFileEntry(const QString& fileName);
     void ShowLoadedDumpPath(const QString& path);
 
     // Start and close sequence steps of the MIDI wiring.
-    void ApplyMidiSettings();          // start step 13: read the device keys, open the output
-    void StopMidiNotices();            // as the close begins: no notices, no transfer waits
-    void ReleaseReceiveBuffer();       // close step 1
-    void CloseMidiPorts();             // close step 4: output, then input
+    void ApplyMidiSettings();     // start step 13: read the device keys, open the output
+    void StopMidiNotices();       // as the close begins: no notices, no transfer waits
+    void ReleaseReceiveBuffer();  // close step 1
+    void CloseMidiPorts();        // close step 4: output, then input
 
     // Library lists and Find.
     void RefreshFileList();            // start step 15: list libraryFolder, load the first file
@@ -129,15 +132,15 @@ private:
     // Patch selection on the file last sent or received: Program Change with the index.
     void SendProgramChangeForPatch(int index);
     // Patch selection on any other file: the record written to the temporary patch.
-    void SendPatchToTemporary(const QString& fileName, int index);
+    void SendPatchToTemporary(const std::filesystem::path& file, int index);
     // A chosen find result: the record written to the temporary patch, then the preview.
-    void SendChosenResult(const QString& fileName, int index);
+    void SendChosenResult(const std::filesystem::path& file, int index);
     // ---- end of transfers ----
 
     // ---- preview and recorder (LibrarianDlgPlayer.cpp) ----
-    void LoadMotifs();   // start step 9: the custom motifs from "custom.dat"
-    void StopPreview();  // close step 2, waits at most 1000 ms
-    void StartPreview(); // Preview button, Enter, Auto Preview
+    void LoadMotifs();    // start step 9: the custom motifs from "custom.dat"
+    void StopPreview();   // close step 2, waits at most 1000 ms
+    void StartPreview();  // Preview button, Enter, Auto Preview
     void StartRecording();
     void StopRecording();
     // ---- end of preview and recorder ----

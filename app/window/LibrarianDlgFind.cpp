@@ -51,7 +51,7 @@ void CLibrarianDlg::OnResultSelected() {
         return;
     }
     patches->SelectFromCode(*index);
-    SendChosenResult(*fileName, *index);
+    SendChosenResult(*SelectedFilePath(), *index);
 }
 
 }  // namespace tessel

@@ -55,6 +55,14 @@ std::optional<QString> CLibrarianDlg::SelectedFileName() const {
     return files->item(row)->text();
 }
 
+std::optional<std::filesystem::path> CLibrarianDlg::SelectedFilePath() const {
+    const std::optional<QString> fileName = SelectedFileName();
+    if (!fileName) {
+        return std::nullopt;
+    }
+    return library::ToFileSystemPath(FullPathOf(*fileName));
+}
+
 QString CLibrarianDlg::FullPathOf(const QString& fileName) const {
     return library::LibraryFilePath(library_.libraryFolder, fileName);
 }
@@ -127,7 +135,7 @@ void CLibrarianDlg::OnPatchSelected() {
     if (library::IsSamePath(FullPathOf(*fileName), library_.lastTransferPath)) {
         SendProgramChangeForPatch(index);
     } else {
-        SendPatchToTemporary(*fileName, index);
+        SendPatchToTemporary(*SelectedFilePath(), index);
     }
     if (preview_.autoPreview != 0) {
         StartPreview();

@@ -1,8 +1,8 @@
 // The main window's MIDI wiring: the output opened at start, the settings dialog, the
 // service's notices, and the ports and transfer given up as the window closes.
-#include "core/prompts/UserPrompts.h"
-#include "app/window/LibrarianDlg.h"
 #include "app/dialogs/MidiSettingsDlg.h"
+#include "app/window/LibrarianDlg.h"
+#include "core/prompts/UserPrompts.h"
 
 namespace tessel {
 namespace {
@@ -41,9 +41,9 @@ void CLibrarianDlg::CloseMidiPorts() {
     ports_.CloseMidiPorts();
 }
 
-void CLibrarianDlg::CaptureEvent(std::uint32_t message) {
+void CLibrarianDlg::CaptureEvent(std::uint32_t message, midi::ArrivalTime /*arrived*/) {
     // A system message is never recorded, even while recording. Storing a channel message
-    // with the tick count read here is the motif recorder's part.
+    // with its arrival time is the motif recorder's part.
     if (!recording_ || IsSystemMessage(message)) {
         return;
     }

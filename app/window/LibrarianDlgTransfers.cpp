@@ -11,9 +11,9 @@ void CLibrarianDlg::ReceiveDump() {}
 void CLibrarianDlg::SendProgramChangeForPatch(int /*index*/) {}
 // Stops a playing preview, reads the record from the library file and sends the two
 // temporary patch messages.
-void CLibrarianDlg::SendPatchToTemporary(const QString& /*fileName*/, int /*index*/) {}
+void CLibrarianDlg::SendPatchToTemporary(const std::filesystem::path& /*file*/, int /*index*/) {}
 // Sends the record as SendPatchToTemporary does, even for the file last sent or received,
 // then runs StartPreview when autoPreview is on.
-void CLibrarianDlg::SendChosenResult(const QString& /*fileName*/, int /*index*/) {}
+void CLibrarianDlg::SendChosenResult(const std::filesystem::path& /*file*/, int /*index*/) {}
 
 }  // namespace tessel

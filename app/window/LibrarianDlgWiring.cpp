@@ -5,8 +5,8 @@
 
 #include "app/dialogs/AboutDlg.h"
 #include "app/dialogs/TemplateDialogControls.h"
-#include "core/prompts/UserPrompts.h"
 #include "app/window/LibrarianDlg.h"
+#include "core/prompts/UserPrompts.h"
 #include "resources/templates/MainWindowTemplate.h"
 
 namespace tessel {

@@ -1,7 +1,7 @@
 #include "app/window/PreviewSettings.h"
 
-#include "core/settings/SettingsStore.h"
 #include "app/window/SettingsKeys.h"
+#include "core/settings/SettingsStore.h"
 
 namespace tessel {
 

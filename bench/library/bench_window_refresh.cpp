@@ -71,7 +71,7 @@ int Run(const QString& folder, int runs) {
     settings.WriteString("device", "PathDef", folder.toStdString());
     LibraryPrompts prompts(folder);
     midi::VirtualMidiService midi;
-    CLibrarianDlg window(WindowServices{settings, prompts, settingsFolder.path(), midi});
+    CLibrarianDlg window(WindowServices{settings, prompts, settingsFolder.path(), settingsFolder.path(), midi});
     const double startup = MillisecondsOf([&] { window.show(); });
 
     auto* button = window.findChild<QPushButton*>("setDirectoryButton");

@@ -43,7 +43,7 @@ public:
 };
 
 struct Handler final : MidiNoticeHandler {
-    void CaptureEvent(std::uint32_t) override { arrived.push_back(Clock::now()); }
+    void CaptureEvent(std::uint32_t, ArrivalTime) override { arrived.push_back(Clock::now()); }
     void OnMidiOutDone(MidiHeader*) override { sysex->OnMidiOutDone(); }
     void OnMidiInLongData(MidiHeader*) override { sysex->OnMidiInLongData(); }
     SysexTransfer* sysex = nullptr;

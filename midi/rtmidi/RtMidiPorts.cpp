@@ -291,11 +291,11 @@ MidiResult RtMidiInPort::UnprepareHeader(MidiHeader& header) {
 
 void RtMidiInPort::OnMessage(double, std::vector<unsigned char>* message, void* port) {
     if (message != nullptr && !message->empty()) {
-        static_cast<RtMidiInPort*>(port)->Receive(*message);
+        static_cast<RtMidiInPort*>(port)->Receive(*message, std::chrono::steady_clock::now());
     }
 }
 
-void RtMidiInPort::Receive(std::span<const std::uint8_t> message) {
+void RtMidiInPort::Receive(std::span<const std::uint8_t> message, ArrivalTime arrived) {
     if (message.front() == kSysexStart) {
         ReceiveSysex(message);
         return;
@@ -309,7 +309,7 @@ void RtMidiInPort::Receive(std::span<const std::uint8_t> message) {
             return;
         }
     }
-    target_.PostShortMessage(PackShortMessage(message));
+    target_.PostShortMessage(PackShortMessage(message), arrived);
 }
 
 // The message fills the oldest queued buffer; what does not fit is dropped, and the

@@ -82,7 +82,7 @@ public:
 
 private:
     static void OnMessage(double deltaTime, std::vector<unsigned char>* message, void* port);
-    void Receive(std::span<const std::uint8_t> message);
+    void Receive(std::span<const std::uint8_t> message, ArrivalTime arrived);
     void ReceiveSysex(std::span<const std::uint8_t> message);
     void GiveBackQueued();
 

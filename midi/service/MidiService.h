@@ -4,6 +4,7 @@
 // header, and notices handed to a target. Modelled on the classic multimedia MIDI API so
 // that the port layer and the System Exclusive transfer read the same on every backend.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -28,6 +29,10 @@ constexpr MidiResult kNotReady = 67;          // the port is busy with another b
 constexpr MidiResult kTooLong = 72;           // a single message larger than the transport carries
 }  // namespace MidiError
 
+// When an incoming message arrived at the input port, read by the backend as it takes the
+// message in, so that a recording keeps the rhythm played however busy the window is.
+using ArrivalTime = std::chrono::steady_clock::time_point;
+
 // MIDIHDR: the caller sets data and bufferLength; the service sets bytesRecorded and flags.
 struct MidiHeader {
     static constexpr std::uint32_t kPrepared = 1;
@@ -45,9 +50,10 @@ struct MidiHeader {
 class MidiNoticeTarget {
 public:
     virtual ~MidiNoticeTarget() = default;
-    virtual void PostShortMessage(std::uint32_t message) = 0;  // an incoming short message
-    virtual void PostOutputDone(MidiHeader* header) = 0;       // an outgoing block has left
-    virtual void PostInputLongData(MidiHeader* header) = 0;    // an input buffer came back
+    // An incoming short message and the moment it arrived at the port.
+    virtual void PostShortMessage(std::uint32_t message, ArrivalTime arrived) = 0;
+    virtual void PostOutputDone(MidiHeader* header) = 0;     // an outgoing block has left
+    virtual void PostInputLongData(MidiHeader* header) = 0;  // an input buffer came back
 };
 
 // An open output port; destroying it closes the port.

@@ -13,16 +13,16 @@ QueuedNotices::~QueuedNotices() {
     context_.reset();
 }
 
-void QueuedNotices::PostShortMessage(std::uint32_t message) {
-    Post({Kind::ShortMessage, message, nullptr});
+void QueuedNotices::PostShortMessage(std::uint32_t message, ArrivalTime arrived) {
+    Post({Kind::ShortMessage, message, nullptr, arrived});
 }
 
 void QueuedNotices::PostOutputDone(MidiHeader* header) {
-    Post({Kind::OutputDone, 0, header});
+    Post({Kind::OutputDone, 0, header, {}});
 }
 
 void QueuedNotices::PostInputLongData(MidiHeader* header) {
-    Post({Kind::InputLongData, 0, header});
+    Post({Kind::InputLongData, 0, header, {}});
 }
 
 void QueuedNotices::Close() {
@@ -56,7 +56,7 @@ void QueuedNotices::Deliver() {
     }
     switch (notice.kind) {
         case Kind::ShortMessage:
-            handler_.CaptureEvent(notice.message);
+            handler_.CaptureEvent(notice.message, notice.arrived);
             break;
         case Kind::OutputDone:
             handler_.OnMidiOutDone(notice.header);

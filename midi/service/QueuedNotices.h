@@ -18,7 +18,8 @@ namespace tessel::midi {
 class MidiNoticeHandler {
 public:
     virtual ~MidiNoticeHandler() = default;
-    virtual void CaptureEvent(std::uint32_t message) = 0;   // an incoming short message
+    // An incoming short message, with the moment it arrived at the port.
+    virtual void CaptureEvent(std::uint32_t message, ArrivalTime arrived) = 0;
     virtual void OnMidiOutDone(MidiHeader* header) = 0;     // sets outputDoneEvent
     virtual void OnMidiInLongData(MidiHeader* header) = 0;  // sets inputDoneEvent
 };
@@ -29,7 +30,7 @@ public:
     explicit QueuedNotices(MidiNoticeHandler& handler);
     ~QueuedNotices() override;
 
-    void PostShortMessage(std::uint32_t message) override;
+    void PostShortMessage(std::uint32_t message, ArrivalTime arrived) override;
     void PostOutputDone(MidiHeader* header) override;
     void PostInputLongData(MidiHeader* header) override;
 
@@ -42,6 +43,7 @@ private:
         Kind kind;
         std::uint32_t message;
         MidiHeader* header;
+        ArrivalTime arrived;
     };
     void Post(const Notice& notice);
     void Deliver();

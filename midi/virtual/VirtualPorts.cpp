@@ -181,7 +181,7 @@ MidiResult VirtualInPort::UnprepareHeader(MidiHeader& header) {
 void VirtualInPort::DeliverShort(std::uint32_t message) {
     std::lock_guard lock(lock_);
     if (started_) {
-        target_.PostShortMessage(message);
+        target_.PostShortMessage(message, std::chrono::steady_clock::now());
     }
 }
 

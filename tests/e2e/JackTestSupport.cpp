@@ -86,7 +86,7 @@ std::vector<InstrumentReport> TestInstrument::Collect(const std::string& kind,
     return reports;
 }
 
-void RecordingTarget::PostShortMessage(std::uint32_t message) {
+void RecordingTarget::PostShortMessage(std::uint32_t message, midi::ArrivalTime) {
     Add({Notice::Short, message, nullptr, Clock::now()});
 }
 

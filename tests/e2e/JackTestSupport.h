@@ -64,7 +64,7 @@ public:
         Clock::time_point at;
     };
 
-    void PostShortMessage(std::uint32_t message) override;
+    void PostShortMessage(std::uint32_t message, midi::ArrivalTime arrived) override;
     void PostOutputDone(midi::MidiHeader* header) override;
     void PostInputLongData(midi::MidiHeader* header) override;
 

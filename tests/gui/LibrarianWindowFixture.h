@@ -56,7 +56,7 @@ public:
         }
         store = std::make_unique<SettingsStore>(IniPath().toStdString());
         window = std::make_unique<CLibrarianDlg>(
-            WindowServices{*store, prompts, settingsFolder.path(), midi});
+            WindowServices{*store, prompts, settingsFolder.path(), settingsFolder.path(), midi});
         fileSpy = std::make_unique<QSignalSpy>(&List("fileList"), &ListBox::itemSelectionChanged);
         patchSpy = std::make_unique<QSignalSpy>(&List("patchList"), &ListBox::itemSelectionChanged);
         return *window;

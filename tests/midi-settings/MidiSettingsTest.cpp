@@ -14,9 +14,9 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 
+#include "app/dialogs/MidiSettingsDlg.h"
 #include "app/window/LibrarianDlg.h"
 #include "midi/service/CompositeMidiService.h"
-#include "app/dialogs/MidiSettingsDlg.h"
 #include "tests/app/TextFit.h"
 #include "tests/midi/MidiTestSupport.h"
 #include "tests/support/Artifacts.h"
@@ -61,8 +61,8 @@ std::string DeviceLines(const MidiConfiguration& c) {
 struct MidiWindow {
     MidiWindow(MidiService& service, const std::string& deviceLines, bool shown = true) {
         std::ofstream(folder.filePath("tessel.ini").toStdString()) << "[device]\n" << deviceLines;
-        window =
-            std::make_unique<CLibrarianDlg>(WindowServices{store, prompts, folder.path(), service});
+        window = std::make_unique<CLibrarianDlg>(
+            WindowServices{store, prompts, folder.path(), folder.path(), service});
         window->setVisible(shown);
     }
     // Clicks "&Midi Settings..." with `script` playing the user in the dialog.

@@ -43,7 +43,7 @@ inline Texts Messages(const ScriptedPrompts& prompts) {
 // to the System Exclusive transfer.
 class NoticeForwarder final : public MidiNoticeHandler {
 public:
-    void CaptureEvent(std::uint32_t message) override {
+    void CaptureEvent(std::uint32_t message, ArrivalTime) override {
         std::lock_guard lock(lock_);
         captured_.push_back(message);
     }

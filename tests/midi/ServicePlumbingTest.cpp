@@ -58,7 +58,7 @@ TEST(AutoResetEvent, OnlyASetEndsAWaitAndEachSetEndsOne) {
 }
 
 struct OrderHandler final : MidiNoticeHandler {
-    void CaptureEvent(std::uint32_t message) override { Add(std::to_string(message)); }
+    void CaptureEvent(std::uint32_t message, ArrivalTime) override { Add(std::to_string(message)); }
     void OnMidiOutDone(MidiHeader*) override { Add("out"); }
     void OnMidiInLongData(MidiHeader*) override { Add("in"); }
     void Add(const std::string& notice) {
@@ -76,7 +76,7 @@ TEST(QueuedNotices, DeliversOnTheOwningThreadInPostedOrderUntilClosed) {
     Texts expected;
     std::thread poster([&] {
         for (std::uint32_t i = 0; i < 50; ++i) {
-            notices.PostShortMessage(i);
+            notices.PostShortMessage(i, {});
             expected.push_back(std::to_string(i));
         }
         notices.PostOutputDone(&header);
@@ -87,9 +87,9 @@ TEST(QueuedNotices, DeliversOnTheOwningThreadInPostedOrderUntilClosed) {
     ASSERT_TRUE(PumpUntil([&] { return handler.seen.size() == 52; }));
     EXPECT_EQ(handler.seen, expected);
 
-    notices.PostShortMessage(1);
+    notices.PostShortMessage(1, {});
     notices.Close();
-    notices.PostShortMessage(2);
+    notices.PostShortMessage(2, {});
     QTest::qWait(50);
     EXPECT_EQ(handler.seen.size(), 52u);
 }
