@@ -135,6 +135,11 @@ private:
     void SendPatchToTemporary(const std::filesystem::path& file, int index);
     // A chosen find result: the record written to the temporary patch, then the preview.
     void SendChosenResult(const std::filesystem::path& file, int index);
+    // A Send or a Receive is running.
+    bool TransferRunning() const;
+    // Send and Receive refuse while a transfer runs; Receive and Record exclude each other,
+    // since both use the MIDI input.
+    void UpdateTransferControls();
     // ---- end of transfers ----
 
     // ---- preview and recorder (LibrarianDlgPlayer.cpp) ----

@@ -15,5 +15,9 @@ void CLibrarianDlg::SendPatchToTemporary(const std::filesystem::path& /*file*/, 
 // Sends the record as SendPatchToTemporary does, even for the file last sent or received,
 // then runs StartPreview when autoPreview is on.
 void CLibrarianDlg::SendChosenResult(const std::filesystem::path& /*file*/, int /*index*/) {}
+bool CLibrarianDlg::TransferRunning() const {
+    return false;
+}
+void CLibrarianDlg::UpdateTransferControls() {}
 
 }  // namespace tessel
