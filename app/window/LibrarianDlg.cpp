@@ -11,6 +11,7 @@
 #include "app/window/WindowArt.h"
 #include "core/prompts/UserPrompts.h"
 #include "core/settings/SettingsStore.h"
+#include "library/lists/LibraryText.h"
 #include "resources/templates/MainWindowTemplate.h"
 
 namespace tessel {
@@ -110,9 +111,9 @@ void CLibrarianDlg::SetPatchListColumnWidth() {
 }
 
 void CLibrarianDlg::ShowLastTransferPath() {
-    library_.lastTransferPath = QString::fromStdString(
-        services_.settings.ReadString(keys::kConfig, keys::kLastTransferPath, ""));
-    Control<QLabel>(ids::kTransferLabel)->setText(library_.lastTransferPath);
+    library_.lastTransferPath =
+        services_.settings.ReadString(keys::kConfig, keys::kLastTransferPath, "");
+    Control<QLabel>(ids::kTransferLabel)->setText(library::DisplayPath(library_.lastTransferPath));
 }
 
 void CLibrarianDlg::ShowPicture() {

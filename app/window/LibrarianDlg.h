@@ -28,11 +28,14 @@ class ListBox;
 class TrackBar;
 
 // Library state: the folder listed, the file whose patches are shown, the file last sent
-// whole or received into.
+// whole or received into. Files are kept as the file system names them, so that a name that
+// is no valid text still opens.
 struct LibraryPaths {
     QString libraryFolder;
-    QString loadedDumpPath;
-    QString lastTransferPath;
+    // None ("<None>") at start and after the selected file failed to open.
+    std::optional<std::filesystem::path> loadedDumpPath;
+    // Empty when nothing has been transferred.
+    std::filesystem::path lastTransferPath;
 };
 
 class CLibrarianDlg : public TemplateDialog, public midi::MidiNoticeHandler {
@@ -110,7 +113,7 @@ private:
     std::optional<std::filesystem::path> SelectedFilePath() const;
     QString FullPathOf(const QString& fileName) const;  // libraryFolder, separator, name
     bool SelectFileEntry(const QString& fileName);
-    void ShowLoadedDumpPath(const QString& path);
+    void ShowLoadedDumpPath(const std::optional<std::filesystem::path>& path);
 
     // Start and close sequence steps of the MIDI wiring.
     void ApplyMidiSettings();     // start step 13: read the device keys, open the output

@@ -67,9 +67,10 @@ QString CLibrarianDlg::FullPathOf(const QString& fileName) const {
     return library::LibraryFilePath(library_.libraryFolder, fileName);
 }
 
-void CLibrarianDlg::ShowLoadedDumpPath(const QString& path) {
+void CLibrarianDlg::ShowLoadedDumpPath(const std::optional<std::filesystem::path>& path) {
     library_.loadedDumpPath = path;
-    Control<QGroupBox>(ids::kPatchFrame)->setTitle(AsCaption(path));
+    Control<QGroupBox>(ids::kPatchFrame)
+        ->setTitle(path ? AsCaption(library::DisplayPath(*path)) : kNoFile);
 }
 
 // Selects the file-list entry for `fileName` (see library::FindFileEntry); false when no
@@ -101,13 +102,13 @@ void CLibrarianDlg::LoadSelectedDump() {
     const library::PatchListing listing = library::ListPatches(path);
     switch (listing.outcome) {
         case library::DumpOutcome::Unreadable:
-            ShowLoadedDumpPath(kNoFile);
+            ShowLoadedDumpPath(std::nullopt);
             return;
         case library::DumpOutcome::NoDump:
             return;
         case library::DumpOutcome::Listed:
             ReplaceEntries(*patches, listing.entries);
-            ShowLoadedDumpPath(path);
+            ShowLoadedDumpPath(library::ToFileSystemPath(path));
             return;
     }
 }
@@ -116,7 +117,7 @@ void CLibrarianDlg::LoadSelectedDump() {
 // current library folder, wherever it lay when it was transferred.
 void CLibrarianDlg::SelectLastTransferredFile() {
     const std::optional<QString> fileName =
-        library::TextAfterLastSeparator(library_.lastTransferPath);
+        library::TextAfterLastSeparator(library::DisplayPath(library_.lastTransferPath));
     if (!fileName) {
         return;
     }
@@ -132,7 +133,8 @@ void CLibrarianDlg::OnPatchSelected() {
     if (index < 0 || !fileName) {
         return;
     }
-    if (library::IsSamePath(FullPathOf(*fileName), library_.lastTransferPath)) {
+    if (library::IsSamePath(FullPathOf(*fileName),
+                            library::DisplayPath(library_.lastTransferPath))) {
         SendProgramChangeForPatch(index);
     } else {
         SendPatchToTemporary(*SelectedFilePath(), index);

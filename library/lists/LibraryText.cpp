@@ -49,6 +49,10 @@ QString FromFileSystemName(const std::string& name) {
     return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
+QString DisplayPath(const std::filesystem::path& path) {
+    return FromFileSystemName(path.string());
+}
+
 std::optional<QString> TextAfterLastSeparator(QStringView path) {
     for (qsizetype i = path.size(); i > 0; --i) {
         if (IsSeparator(path[i - 1])) {

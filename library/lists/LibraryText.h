@@ -19,6 +19,8 @@ QString LibraryFilePath(const QString& folder, const QString& fileName);
 std::filesystem::path ToFileSystemPath(const QString& path);
 // A file name as listed by the file system, as text.
 QString FromFileSystemName(const std::string& name);
+// A path as the window shows it.
+QString DisplayPath(const std::filesystem::path& path);
 
 // The text after the last folder separator; stored paths may come from either platform, so
 // both '\' and '/' count. None when the path holds no separator.
