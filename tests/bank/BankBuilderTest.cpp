@@ -16,7 +16,8 @@ TEST(BankBuilder, StartsWithEightEmptyGroupsAndSendsNothing) {
     BankWindow f;
     QStringList expected;
     for (int g = 1; g <= 8; ++g) {
-        ASSERT_EQ(f.Tree().topLevelItem(g - 1)->text(0), QString("Group %1-%2").arg(g * 10 + 1).arg(g * 10 + 8));
+        ASSERT_EQ(f.Tree().topLevelItem(g - 1)->text(0),
+                  QString("Group %1-%2").arg(g * 10 + 1).arg(g * 10 + 8));
         for (int n = 1; n <= 8; ++n) {
             expected << QString("%1%2-<None>").arg(g).arg(n);
         }
@@ -116,6 +117,7 @@ TEST(BankBuilder, RenameChangesTheNameOnOkOnly) {
             f.Click("renameSlotButton");
         }
         EXPECT_EQ(f.SlotText(0), c.label) << c.typed.toStdString();
+        EXPECT_EQ(f.Modified(), c.modified) << c.typed.toStdString();
         const format::Bytes saved = f.SaveTo(f.PathOf("x.syx"));
         const std::string name = c.ok ? c.typed.toStdString() : "<None>";
         EXPECT_EQ(std::string(saved.begin() + 8, saved.begin() + 8 + name.size()), name);

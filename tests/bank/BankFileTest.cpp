@@ -197,6 +197,12 @@ TEST(BankFile, LoadTakesTheWholePatchesOfAnyDump) {
             EXPECT_TRUE(messages[0].startsWith(f.PathOf(*c.file) + c.message))
                 << messages[0].toStdString();
         }
+        f.SelectSlot(1);
+        f.SelectSlot(0);  // auditions the record slot 11 now holds
+        const auto sent = f.Sent();
+        ASSERT_GE(sent.size(), 2u);
+        EXPECT_EQ(QString::fromLatin1(reinterpret_cast<const char*>(sent.end()[-2].data()) + 8, 5),
+                  expected[0].mid(3).leftJustified(5));
         EXPECT_EQ(f.Modified(), c.patches < 0) << name.toStdString();
     }
 }
