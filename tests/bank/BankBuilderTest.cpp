@@ -12,24 +12,6 @@ using test::BankWindow;
 
 const QString kQuestion = "Bank Builder is modified, do you want to continue without save it ?";
 
-TEST(BankBuilder, StartsWithEightEmptyGroupsAndSendsNothing) {
-    BankWindow f;
-    QStringList expected;
-    for (int g = 1; g <= 8; ++g) {
-        ASSERT_EQ(f.Tree().topLevelItem(g - 1)->text(0),
-                  QString("Group %1-%2").arg(g * 10 + 1).arg(g * 10 + 8));
-        for (int n = 1; n <= 8; ++n) {
-            expected << QString("%1%2-<None>").arg(g).arg(n);
-        }
-    }
-    EXPECT_EQ(f.Tree().topLevelItemCount(), 8);
-    EXPECT_EQ(f.SlotTexts(), expected);
-    EXPECT_EQ(f.SelectedText(), "11-<None>");
-    EXPECT_TRUE(f.Tree().rootIsDecorated());
-    EXPECT_TRUE(f.Sent().empty());
-    EXPECT_FALSE(f.Modified());
-}
-
 enum class From { SetButton, PatchDoubleClick, FindDoubleClick };
 constexpr int kGroup = -1;
 constexpr int kNoPatch = -1;
@@ -42,7 +24,7 @@ TEST(BankBuilder, SetCopiesThePatchAndMovesOn) {
         From from;
         int slot, fileRow, patchRow;
         QString label, selectedAfter;
-        bool modified;
+        bool modified, fileGone = false;
     };
     const Case cases[] = {
         {"five letters", From::SetButton, 0, 0, 0, "11-BRASS", "12-<None>", true},
@@ -52,6 +34,7 @@ TEST(BankBuilder, SetCopiesThePatchAndMovesOn) {
         {"find result", From::FindDoubleClick, 2, 0, 0, "13-WARM BRASS", "14-<None>", true},
         {"group", From::SetButton, kGroup, 0, 0, "11-<None>", "Group 11-18", false},
         {"no patch", From::SetButton, 0, 1, kNoPatch, "11-<None>", "11-<None>", false},
+        {"file gone", From::SetButton, 0, 0, 2, "11-<None>", "12-<None>", true, true},
     };
     for (const Case& c : cases) {
         BankWindow f;
@@ -63,6 +46,9 @@ TEST(BankBuilder, SetCopiesThePatchAndMovesOn) {
         f.UserSelects("fileList", c.fileRow);
         if (c.patchRow != kNoPatch) {
             f.UserSelects("patchList", c.patchRow);
+        }
+        if (c.fileGone) {  // changed since its patch list was filled: the slot stays
+            std::filesystem::remove(f.library.Path() / "a.syx");
         }
         if (c.from == From::FindDoubleClick) {
             f.Find<QLineEdit>("searchField")->setText("WARM");
@@ -78,18 +64,6 @@ TEST(BankBuilder, SetCopiesThePatchAndMovesOn) {
         EXPECT_EQ(f.SelectedText(), c.selectedAfter) << c.what;
         EXPECT_EQ(f.Modified(), c.modified) << c.what;
     }
-}
-
-// A file that changed since its patch list was filled leaves the slot as it was.
-TEST(BankBuilder, SetFromAFileThatVanishedKeepsTheSlot) {
-    BankWindow f;
-    f.SetFrom(0, 0, 0);
-    f.UserSelects("patchList", 2);
-    std::filesystem::remove(f.library.Path() / "a.syx");
-    f.SelectSlot(0);
-    f.Click("setSlotButton");
-    EXPECT_EQ(f.SlotText(0), "11-BRASS");
-    EXPECT_EQ(f.SelectedText(), "12-<None>");
 }
 
 // Ren edits the slot's name bytes only; Cancel changes nothing.
@@ -121,8 +95,6 @@ TEST(BankBuilder, RenameChangesTheNameOnOkOnly) {
         const format::Bytes saved = f.SaveTo(f.PathOf("x.syx"));
         const std::string name = c.ok ? c.typed.toStdString() : "<None>";
         EXPECT_EQ(std::string(saved.begin() + 8, saved.begin() + 8 + name.size()), name);
-        EXPECT_TRUE(
-            std::all_of(saved.begin() + 24, saved.begin() + 264, [](auto b) { return b == 0; }));
         EXPECT_TRUE(f.Sent().empty());
     }
     BankWindow f;
@@ -137,30 +109,40 @@ TEST(BankBuilder, SelectingAFullSlotAuditionsIt) {
     for (int autoPreview : {0, 1}) {
         BankWindow f(17, autoPreview);
         f.SetFrom(0, 0, 0);
-        f.Sent();
+        f.Sent();  // the patch list's own sends
         f.Instrument().ClearLog();
         f.SelectSlot(0);
         const auto record = *format::ReadPatchRecord(f.library.Path() / "a.syx", 0);
         const auto write = format::BuildTemporaryPatchWrite(0x10, record);
         const auto sent = f.Sent();
         ASSERT_GE(sent.size(), 2u) << autoPreview;
-        EXPECT_EQ(sent[0].size(), 266u);
-        EXPECT_EQ(sent[0], write[0]);
-        EXPECT_EQ(sent[1], write[1]);
-        if (autoPreview == 0) {
-            EXPECT_EQ(f.Instrument().ReceivedLog().size(), 2u) << "no preview notes";
-        }
+        EXPECT_EQ(std::vector(sent.begin(), sent.begin() + 2),
+                  std::vector(write.begin(), write.end()));
+        EXPECT_TRUE(autoPreview == 1 || f.Instrument().ReceivedLog().size() == 2u) << "no notes";
         f.Instrument().ClearLog();
         f.SelectSlot(1);
         f.Tree().setCurrentItem(f.Tree().topLevelItem(1));
-        EXPECT_TRUE(f.Sent().empty()) << autoPreview;
-        EXPECT_TRUE(f.Instrument().ReceivedLog().empty()) << autoPreview;
+        EXPECT_TRUE(f.Sent().empty() && f.Instrument().ReceivedLog().empty()) << autoPreview;
     }
 }
 
-// No keeps the bank and its flag; Yes builds the empty tree again.
-TEST(BankBuilder, ClearAsksBeforeLosingAModifiedBank) {
+// The tree of the empty bank is built at start without a question or a send; later Clear
+// asks first when the bank is modified: No keeps the bank and its flag, Yes builds it again.
+TEST(BankBuilder, StartsEmptyAndClearAsksBeforeLosingAModifiedBank) {
     BankWindow f;
+    QStringList emptySlots;
+    ASSERT_EQ(f.Tree().topLevelItemCount(), 8);
+    for (int g = 1; g <= 8; ++g) {
+        EXPECT_EQ(f.Tree().topLevelItem(g - 1)->text(0),
+                  QString("Group %1-%2").arg(g * 10 + 1).arg(g * 10 + 8));
+        for (int n = 1; n <= 8; ++n) {
+            emptySlots << QString("%1%2-<None>").arg(g).arg(n);
+        }
+    }
+    EXPECT_EQ(f.SlotTexts(), emptySlots);
+    EXPECT_EQ(f.SelectedText(), "11-<None>");
+    EXPECT_TRUE(f.Tree().rootIsDecorated());
+    EXPECT_TRUE(f.Sent().empty());
     f.SetFrom(0, 0, 0);
     f.SelectSlot(5);
     for (bool yes : {false, true}) {
@@ -171,6 +153,7 @@ TEST(BankBuilder, ClearAsksBeforeLosingAModifiedBank) {
         EXPECT_EQ(f.SlotText(0), yes ? "11-<None>" : "11-BRASS");
         EXPECT_EQ(f.SelectedText(), yes ? "11-<None>" : "16-<None>");
     }
+    EXPECT_EQ(f.SlotTexts(), emptySlots);
     EXPECT_FALSE(f.Modified());
 }
 

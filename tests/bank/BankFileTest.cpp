@@ -20,15 +20,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kMessage = 266;
 
-format::Bytes Header(std::uint8_t device, std::uint8_t high, std::uint8_t middle) {
-    return {0xF0, 0x41, device, 0x3D, 0x12, high, middle, 0x00};
-}
-
-format::Bytes HeaderOf(const format::Bytes& file, std::size_t message) {
-    const auto begin = file.begin() + std::ptrdiff_t(message * kMessage);
-    return format::Bytes(begin, begin + 8);
-}
-
 TEST(BankFile, SavedEmptyBankIsAWholeDumpForTheDeviceId) {
     const std::pair<int, std::uint8_t> cases[] = {{17, 0x10}, {1, 0x00},   {128, 0x7F},
                                                   {0, 0x10},  {129, 0x10}, {-5, 0x10}};
@@ -36,27 +27,27 @@ TEST(BankFile, SavedEmptyBankIsAWholeDumpForTheDeviceId) {
         BankWindow f(deviceId);
         const format::Bytes file = f.SaveTo(f.PathOf("bank.syx"));
         ASSERT_EQ(file.size(), 25536u) << deviceId;
-        EXPECT_EQ(HeaderOf(file, 0), Header(device, 0x05, 0x00)) << deviceId;
-        EXPECT_EQ(HeaderOf(file, 63), Header(device, 0x05, 0x7E));
-        EXPECT_EQ(HeaderOf(file, 64), Header(device, 0x06, 0x00));
-        EXPECT_EQ(HeaderOf(file, 95), Header(device, 0x06, 0x3E));
+        const std::tuple<std::size_t, std::uint8_t, std::uint8_t> addresses[] = {
+            {0, 0x05, 0x00}, {63, 0x05, 0x7E}, {64, 0x06, 0x00}, {95, 0x06, 0x3E}};
+        for (const auto& [message, high, middle] : addresses) {
+            const auto header = file.begin() + std::ptrdiff_t(message * kMessage);
+            EXPECT_EQ(format::Bytes(header, header + 8),
+                      format::Bytes({0xF0, 0x41, device, 0x3D, 0x12, high, middle, 0x00}));
+        }
         const std::pair<std::size_t, std::uint8_t> ends[] = {{0, 0x31}, {1, 0x2F}, {2, 0x77}};
         for (const auto& [message, checksum] : ends) {
             EXPECT_EQ(file[message * kMessage + 264], checksum) << message;
             EXPECT_EQ(file[message * kMessage + 265], 0xF7) << message;
         }
-        const PromptRecord dialog = f.prompts.Records().at(0);
-        EXPECT_EQ(dialog.kind, PromptKind::SaveFile);
-        EXPECT_EQ(dialog.fileRequest.initialName, "bank.syx");
-        EXPECT_EQ(dialog.fileRequest.initialFolder, f.Folder());
-        EXPECT_EQ(dialog.fileRequest.defaultSuffix, "syx");
-        EXPECT_TRUE(dialog.fileRequest.filter.startsWith("Sysex file (*.syx);;All files"));
+        EXPECT_EQ(f.prompts.Texts().at(0), f.Folder() + "/bank.syx") << "the dialog's start";
+        EXPECT_EQ(f.prompts.Records().at(0).fileRequest.defaultSuffix, "syx");
         EXPECT_TRUE(f.Entries("fileList").contains("bank.syx")) << "the list is refilled";
     }
 }
 
 // Saving and loading back gives the same records and labels; neither leaves the bank marked
-// as modified.
+// as modified. Save needs no MIDI block, so a transfer holding it (stood for by the test)
+// changes nothing.
 TEST(BankFile, SaveClearLoadRestoresTheBank) {
     BankWindow f;
     f.SetFrom(0, 0, 0);
@@ -64,48 +55,19 @@ TEST(BankFile, SaveClearLoadRestoresTheBank) {
     f.SetFrom(7, 1, 20);
     f.SetFrom(63, 0, 63);
     const QStringList labels = f.SlotTexts();
+    ASSERT_TRUE(f.window->Sysex().TakeSysexBlock(266));
     const format::Bytes saved = f.SaveTo(f.PathOf("x.syx"));
+    f.window->Sysex().ReleaseSysexBlock();
+    EXPECT_EQ(std::string(saved.begin() + 8, saved.begin() + 13), "BRASS");
     f.Click("clearBankButton");
-    EXPECT_TRUE(f.prompts.Messages().empty());
     ASSERT_EQ(f.SlotText(0), "11-<None>") << "saved: no question";
     f.LoadFrom(f.PathOf("x.syx"));
     EXPECT_EQ(f.prompts.Records().back().fileRequest.initialName, "");
     EXPECT_EQ(f.SlotTexts(), labels);
     EXPECT_EQ(f.SaveTo(f.PathOf("y.syx")), saved);
+    EXPECT_TRUE(f.prompts.Messages().empty());
     EXPECT_FALSE(f.Modified());
 }
-
-// Save holds no MIDI block: a transfer holding it (stood for by the test) changes nothing.
-TEST(BankFile, SaveWorksWhileATransferHoldsTheOutgoingBlock) {
-    BankWindow f;
-    f.SetFrom(0, 0, 0);
-    ASSERT_TRUE(f.window->Sysex().TakeSysexBlock(266));
-    const format::Bytes saved = f.SaveTo(f.PathOf("x.syx"));
-    f.window->Sysex().ReleaseSysexBlock();
-    EXPECT_EQ(saved.size(), 25536u);
-    EXPECT_EQ(std::string(saved.begin() + 8, saved.begin() + 13), "BRASS");
-    EXPECT_TRUE(f.prompts.Messages().empty());
-}
-
-// Stands for a full disk: files may not grow past a few bytes, and a write past that fails
-// with EFBIG instead of ending the process with SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-        const rlimit limited{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    sighandler_t oldHandler_;
-};
 
 // A folder the test cannot write to. Permissions do not stop root, so then /proc stands in,
 // where no one creates files (and no old file can lie).
@@ -135,13 +97,17 @@ TEST(BankFile, FailedSaveKeepsTheOldFileAndTheFlag) {
         }
         f.prompts.QueueSaveFile(failure == Failure::Cancel ? std::nullopt
                                                            : std::optional<QString>(target));
-        {
-            std::optional<FileSizeLimit> fullDisk;
-            if (failure == Failure::FullDisk) {
-                fullDisk.emplace(1000);
-            }
-            f.Click("saveBankButton");
+        // A full disk stood for by a limit on file sizes: a write past it fails with EFBIG
+        // (SIGXFSZ ignored, else it would end the process).
+        rlimit unlimited{};
+        getrlimit(RLIMIT_FSIZE, &unlimited);
+        const rlimit small{1000, unlimited.rlim_max};
+        if (failure == Failure::FullDisk) {
+            signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &small);
         }
+        f.Click("saveBankButton");
+        setrlimit(RLIMIT_FSIZE, &unlimited);
         const auto messages = f.prompts.Messages();
         if (failure == Failure::Cancel) {
             EXPECT_TRUE(messages.empty());
@@ -227,7 +193,6 @@ TEST(BankFile, ComposeWritesWhatSaveWrites) {
     const Case cases[] = {
         {{"--device-id", "1", out, a + ":11", path("b.syx") + ":35", a + ":88"}, 0, ""},
         {{out, a + ":11", path("cut.syx") + ":35"}, 1, path("cut.syx") + " holds no patch 35\n"},
-        {{out, a + ":91"}, 1, a + " holds no patch 91\n"},
         {{out, path("gone.syx") + ":11"}, 2, "cannot read " + path("gone.syx")},
         {{out, a + ":19"}, 2, "is not FILE:LABEL"},
         {{out}, 2, "at least one FILE:LABEL"},
