@@ -86,7 +86,7 @@ void CLibrarianDlg::InitializeWindow() {
     Control<ListBox>(ids::kResultsList)->SetTabStops({kResultsTabStopUnits});
     ShowPicture();
     ShowTrackBarLabels();
-    bankModified_ = 0;
+    bank_.SetModified(false);
     ClearBank();
 }
 

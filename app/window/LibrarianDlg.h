@@ -3,6 +3,7 @@
 // the subsystems up in a fixed order when it is first shown (InitializeWindow), routes each
 // control notification and MIDI notice to its operation, and runs the close sequence
 // (ShutdownWindow) exactly once, whether it is closed by Quit, Escape or the close box.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -15,12 +16,15 @@
 #include "app/dialogs/TemplateDialog.h"
 #include "app/window/PreviewSettings.h"
 #include "app/window/WindowServices.h"
+#include "bank/Bank.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
 #include "midi/sysex/SysexTransfer.h"
 
 class QLabel;
 class QListWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace tessel {
 
@@ -157,9 +161,17 @@ private:
     void ClearBank();     // start step 21 and the Clear button
     void SetSlot();       // Set button, double-click in the patch or results list
     void RenameSlot();    // Ren button, double-click in the bank tree
-    void AuditionSlot();  // bank tree selection by the user
+    void AuditionSlot();  // bank tree selection change
     void LoadBank();      // Load... button
     void SaveBank();      // Save... button
+    // Go on (true) when the bank is unmodified or the user agrees to lose it.
+    bool ConfirmDiscardBank();
+    QTreeWidget* BankTree() const;
+    // The selected tree item's value: -1 for a group, 0..63 for a slot; none without one.
+    std::optional<int> SelectedTreeValue() const;
+    void ShowSlotLabel(int slot);
+    // Selects the slot's item and scrolls it into view; the selection change auditions it.
+    void SelectSlot(int slot);
     // ---- end of bank builder ----
 
     WindowServices services_;
@@ -183,7 +195,8 @@ private:
     // ---- end of preview and recorder state ----
 
     // ---- bank builder state ----
-    int bankModified_ = 0;
+    bank::Bank bank_;  // its flag is bankModified
+    std::array<QTreeWidgetItem*, bank::kSlotCount> slotItems_{};
     // ---- end of bank builder state ----
 
     bool initialized_ = false;
