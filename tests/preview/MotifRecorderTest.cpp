@@ -102,7 +102,7 @@ TEST(MotifRecorder, AFailedSaveKeepsTheOldFileClosingSavesARecording) {
 }
 
 // Whatever custom.dat holds, only channel messages on the configured channel reach the
-// instrument, and a run waiting for a far-off event stops at once for the next or the close.
+// instrument, and a run waiting for a far-off event stops at once.
 TEST(MotifFile, ShortForeignAndRandomFilesPlayOnlyChannelMessages) {
     const Events three = {{0x643C92, 0}, {0x504092, 0}, {0x7F3092, 0}};
     const Events foreign = {
@@ -131,21 +131,14 @@ TEST(MotifFile, ShortForeignAndRandomFilesPlayOnlyChannelMessages) {
         f.WriteCustomDat(dat);
         f.Start("par_Motif=2", 10);
         f.Click("previewButton");
-        // Custom 2 to 8 chosen with Auto Preview on, each stopping the run before; then the close.
-        std::vector<Heard> heard;
-        for (int type = 3; type <= 10; ++type) {
-            QTest::qWait(50);
-            const auto stopping = Clock::now();
-            if (type < 10) {
-                QTest::keyClick(f.Find("previewTypeCombo"), Qt::Key_Down);
-            } else {
-                heard = f.CloseWindow();
-            }
-            EXPECT_LT(Clock::now() - stopping, 1000ms) << type;
-        }
+        QTest::qWait(100);
+        const auto stopping = Clock::now();
+        f.Click("previewButton");
+        EXPECT_LT(Clock::now() - stopping, 900ms) << "the run did not stop at once";
+        QTest::qWait(100);
+        const auto heard = f.CloseWindow();
         if (custom1) {
-            EXPECT_EQ(Joined(heard).substr(0, custom1->size() + kClosing.size()),
-                      *custom1 + kClosing);
+            EXPECT_EQ(Joined(heard), *custom1 + kClosing + "|" + *custom1 + kClosing);
         }
         for (const Heard& message : heard) {
             EXPECT_EQ(message.bytes[0] & 0x0F, 9) << message.text;
