@@ -51,7 +51,10 @@ TEST(MotifRecorder, RecordsArrivalTimesWhileTheWindowIsBusyAndReplaysOnTheChanne
     EXPECT_NEAR(MsBetween(heard[0], heard[1]), 500, 150);
 }
 
-TEST(MotifRecorder, KeepsAtMost999EventsAndRecordThenStopKeepsTheOldMotif) {
+// Each Stop rewrites custom.dat whole, keeping a slot that caught nothing as it was; a save
+// that fails, as on a full disk, keeps the old file and leaves no temporary one; closing the
+// window while recording saves the recording.
+TEST(MotifRecorder, SavesAtStopAndCloseKeepingOldMotifsAndFiles) {
     PreviewWindow f;
     const std::string old = CustomDat({{1, {{0x7F3092, 0}}}});
     f.WriteCustomDat(old + std::string(36000, '\x92'));
@@ -69,16 +72,8 @@ TEST(MotifRecorder, KeepsAtMost999EventsAndRecordThenStopKeepsTheOldMotif) {
     const std::string dat = f.ReadCustomDat();
     EXPECT_EQ(ValueAt(dat, kBlock1 + 4 * 998), std::int32_t(0x400090 | (998 % 128) << 8));
     EXPECT_GE(ValueAt(dat, kBlock1 + kTimes + 4 * 998), 0);
-    EXPECT_EQ(ValueAt(dat, kBlock1 + kTimes + 4 * 999), -1);
-}
+    EXPECT_EQ(ValueAt(dat, kBlock1 + kTimes + 4 * 999), -1) << "the 1000th event is dropped";
 
-// A save that fails, as on a full disk, leaves the old file and no temporary one; closing
-// the window while recording saves the recording.
-TEST(MotifRecorder, AFailedSaveKeepsTheOldFileClosingSavesARecording) {
-    PreviewWindow f;
-    const std::string old = CustomDat({{0, {{0x643C92, 0}}}});
-    f.WriteCustomDat(old);
-    f.Start("par_Motif=2");
     f.Click("recordButton");
     f.Instrument().PlayShortMessage(0x504092);
     QTest::qWait(100);
@@ -90,7 +85,7 @@ TEST(MotifRecorder, AFailedSaveKeepsTheOldFileClosingSavesARecording) {
     setrlimit(RLIMIT_FSIZE, &limited);
     f.Click("recordButton");
     setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_TRUE(f.ReadCustomDat() == old);
+    EXPECT_TRUE(f.ReadCustomDat() == dat);
     EXPECT_EQ(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({"custom.dat", "tessel.ini"}));
 
@@ -98,7 +93,9 @@ TEST(MotifRecorder, AFailedSaveKeepsTheOldFileClosingSavesARecording) {
     f.Instrument().PlayShortMessage(0x7F3092);
     QTest::qWait(100);
     f.window->close();
-    EXPECT_TRUE(f.ReadCustomDat() == CustomDat({{0, {{0x7F3092, 0}}}}));
+    const std::string closed = f.ReadCustomDat();
+    EXPECT_EQ(ValueAt(closed, kBlock1), 0x7F3092);
+    EXPECT_EQ(ValueAt(closed, kBlock1 + kTimes + 4), -1);
 }
 
 // Whatever custom.dat holds, only channel messages on the configured channel reach the
