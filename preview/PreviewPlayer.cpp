@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "preview/PreviewPatterns.h"
+#include "preview/RunPriority.h"
 #include "preview/RunSignal.h"
 
 namespace tessel::preview {
@@ -56,6 +57,7 @@ bool PreviewPlayer::Playing() const {
 
 void PreviewPlayer::Play(Run& run, int previewType) {
     run.previous.reset();  // joins a run that is still ending
+    RaiseToLowRealtimePriority();
     RunContext context(values_, ports_, run.stop);
     if (previewType == kOneNote) {
         PlayOneNote(context);
