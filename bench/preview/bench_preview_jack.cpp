@@ -10,7 +10,11 @@
 //   tessel_bench_preview_jack [--runs N]
 //
 // Needs a JACK server: source scripts/jack-server.sh; start_private_jack (or
-// JACK_DEFAULT_SERVER naming a running one). Not part of the test suite.
+// JACK_DEFAULT_SERVER naming a running one). That server runs without real-time scheduling,
+// so on a loaded machine its own cycles come late; for figures as musicians would see them
+// start one in real-time mode, as they do:
+//   JACK_DEFAULT_SERVER=bench-rt jackd -R -n bench-rt -d dummy -r 48000 -p 64 &
+// Not part of the test suite.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
