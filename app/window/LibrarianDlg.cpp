@@ -72,7 +72,6 @@ void CLibrarianDlg::InitializeWindow() {
     library_.libraryFolder = QString::fromStdString(services_.settings.ReadString(
         keys::kDevice, keys::kLibraryFolder, services_.executableFolder.toStdString()));
     ReadPreviewValues();
-    recording_ = false;
     AddCustomPreviewEntries();
     LoadMotifs();
     UpdatePreviewControls();
@@ -99,7 +98,7 @@ void CLibrarianDlg::ShutdownWindow() {
     services_.prompts.Shutdown();
     StopMidiNotices();
     ReleaseReceiveBuffer();
-    StopPreview();
+    ShutdownPreview();
     WritePreviewSettings(services_.settings, ValuesToWrite());
     CloseMidiPorts();
 }

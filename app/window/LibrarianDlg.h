@@ -20,6 +20,9 @@
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
 #include "midi/sysex/SysexTransfer.h"
+#include "preview/MotifRecorder.h"
+#include "preview/Motifs.h"
+#include "preview/PreviewPlayer.h"
 
 class QLabel;
 class QListWidget;
@@ -153,8 +156,13 @@ private:
     void LoadMotifs();    // start step 9: the custom motifs from "custom.dat"
     void StopPreview();   // close step 2, waits at most 1000 ms
     void StartPreview();  // Preview button, Enter, Auto Preview
+    // Refused while a transfer runs.
     void StartRecording();
+    // Saves "custom.dat" when a recording ran.
     void StopRecording();
+    // Close step 2: the run stopped and joined, a recording still running saved.
+    void ShutdownPreview();
+    std::filesystem::path CustomDatPath() const;
     // ---- end of preview and recorder ----
 
     // ---- bank builder (LibrarianDlgBank.cpp) ----
@@ -191,7 +199,10 @@ private:
     // ---- end of transfers state ----
 
     // ---- preview and recorder state ----
-    bool recording_ = false;
+    preview::MotifBank motifs_;
+    preview::MotifRecorder recorder_{motifs_};
+    // Destroyed before the ports it plays on, joining its run.
+    preview::PreviewPlayer player_{preview_, motifs_, ports_};
     // ---- end of preview and recorder state ----
 
     // ---- bank builder state ----

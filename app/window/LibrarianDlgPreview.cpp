@@ -110,11 +110,13 @@ void CLibrarianDlg::OnTrackBarMoved(Slider slider, int position) {
 }
 
 void CLibrarianDlg::UpdatePreviewControls() {
-    if (recording_) {
+    if (recorder_.Recording()) {
         StopRecording();
     }
     const int type = preview_.previewType;
-    Control<QPushButton>(ids::kRecordButton)->setEnabled(type >= kFirstCustomPreviewType);
+    // Recording and a transfer's Receive both need the MIDI input.
+    Control<QPushButton>(ids::kRecordButton)
+        ->setEnabled(type >= kFirstCustomPreviewType && !TransferRunning());
     const bool builtIn = type == 0 || type == 1;
     for (Slider slider : kAllSliders) {
         Control<QWidget>(BindingOf(slider).sliderId)->setEnabled(builtIn);
@@ -143,7 +145,7 @@ void CLibrarianDlg::OnAutoPreviewClicked(bool checked) {
 }
 
 void CLibrarianDlg::OnRecordButton() {
-    if (recording_) {
+    if (recorder_.Recording()) {
         StopRecording();
     } else {
         StartRecording();
