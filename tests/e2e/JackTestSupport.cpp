@@ -62,7 +62,12 @@ OwnJackServer::OwnJackServer(bool synchronous)
     Start();
 }
 
+// A server killed with SIGKILL keeps its entry in libjack's registry of servers, which has
+// room for 8: one started and stopped under the same name takes the entry back.
 OwnJackServer::~OwnJackServer() {
+    if (!process_ && leftEntry_) {
+        Start();
+    }
     Kill(SIGTERM);
     previous_ ? static_cast<void>(setenv("JACK_DEFAULT_SERVER", previous_->c_str(), 1))
               : static_cast<void>(unsetenv("JACK_DEFAULT_SERVER"));
@@ -77,6 +82,7 @@ bool OwnJackServer::Start() {
     for (int i = 0; i < 100; ++i) {
         ChildProcess probe("/bin/sh", {"-c", "exec jack_lsp -s " + name_ + " >/dev/null 2>&1"});
         if (probe.Finish() == 0) {
+            leftEntry_ = true;
             return true;
         }
         std::this_thread::sleep_for(50ms);
@@ -87,6 +93,7 @@ bool OwnJackServer::Start() {
 void OwnJackServer::Kill(int signal) {
     if (process_ && process_->Running()) {
         kill(process_->Pid(), signal);
+        leftEntry_ = signal != SIGTERM;
     }
     process_.reset();
 }

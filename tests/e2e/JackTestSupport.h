@@ -43,6 +43,7 @@ private:
     std::string name_;
     std::optional<std::string> previous_;
     std::unique_ptr<ChildProcess> process_;
+    bool leftEntry_ = false;  // a server was killed without leaving the registry
 };
 
 // One line the instrument reported: "short <ns> <hex>" or "sysex <ns> <length>".
