@@ -271,8 +271,10 @@ MidiResult Attach(JackLink& link, const std::string& other) {
     }
     if (jack_port_by_name(client->handle, other.c_str()) == nullptr) {
         result = MidiError::kBadDeviceId;
-    } else if (slot == kMaxLinks || (link.port = RegisterPort(*client, link.output)) == nullptr) {
+    } else if (slot == kMaxLinks) {
         result = MidiError::kAllocated;
+    } else if ((link.port = RegisterPort(*client, link.output)) == nullptr) {
+        result = MidiError::kNoDriver;
     } else {
         const char* ours = jack_port_name(link.port);
         if (jack_connect(client->handle, link.output ? ours : other.c_str(),

@@ -44,48 +44,31 @@ long long NowNs() {
         .count();
 }
 
-// Lines for stdout, written by a thread of their own; an empty line ends it.
-class Reporter {
-public:
-    Reporter() : writer_([this] { Write(); }) {}
-    ~Reporter() {
-        Report("");
-        writer_.join();
-    }
-    void Report(const std::string& line) {
-        {
-            std::lock_guard lock(lock_);
-            lines_.push_back(line);
-        }
-        ready_.notify_one();
-    }
+// Lines for stdout, written by a thread of their own (WriteReports); an empty line ends it.
+std::mutex linesLock;
+std::condition_variable linesReady;
+std::deque<std::string> lines;
 
-private:
-    void Write() {
-        for (;;) {
-            std::unique_lock lock(lock_);
-            ready_.wait(lock, [this] { return !lines_.empty(); });
-            const std::string line = std::move(lines_.front());
-            lines_.pop_front();
-            lock.unlock();
-            if (line.empty()) {
-                return;
-            }
+void Report(const std::string& line) {
+    {
+        std::lock_guard lock(linesLock);
+        lines.push_back(line);
+    }
+    linesReady.notify_one();
+}
+
+void WriteReports() {
+    for (std::string line = "-"; !line.empty();) {
+        std::unique_lock lock(linesLock);
+        linesReady.wait(lock, [] { return !lines.empty(); });
+        line = std::move(lines.front());
+        lines.pop_front();
+        lock.unlock();
+        if (!line.empty()) {
             std::fputs((line + "\n").c_str(), stdout);
             std::fflush(stdout);
         }
     }
-
-    std::mutex lock_;
-    std::condition_variable ready_;
-    std::deque<std::string> lines_;
-    std::thread writer_;
-};
-
-Reporter* reporter = nullptr;
-
-void Report(const std::string& line) {
-    reporter->Report(line);
 }
 
 std::string Hex(const std::vector<unsigned char>& bytes) {
@@ -247,14 +230,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool silent = argc > 2 && std::string(argv[2]) == "--silent";
-    Reporter lines;
-    reporter = &lines;
+    std::thread writer(WriteReports);
+    int code = 0;
     try {
         Instrument instrument(argv[1], silent);
         RunCommands(instrument);
     } catch (const RtMidiError& error) {
         std::cerr << error.getMessage() << "\n";
-        return 1;
+        code = 1;
     }
-    return 0;
+    Report("");
+    writer.join();
+    return code;
 }
