@@ -108,6 +108,11 @@ public:
         in_->setCallback(&Instrument::OnMessage, this);
         in_->openVirtualPort("midi_in");
         out_->openVirtualPort("midi_out");
+        // Once through RtMidi's hand-over to JACK's thread before anyone listens (an Active
+        // Sensing, which receivers ignore): a sanitizer build's first pass through it is slow.
+        const std::vector<unsigned char> activeSensing{0xFE};
+        out_->sendMessage(&activeSensing);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
         Report("ready " + name + ":midi_in " + name + "_out:midi_out");
     }
 
