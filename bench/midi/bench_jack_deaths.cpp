@@ -125,8 +125,17 @@ int PortLayerRun(const std::string& moment, unsigned run) {
         rig.Store("<none>", instrument->InputPort());
         std::this_thread::sleep_for(tessel::midi::RtMidiBackend::kListingFreshFor);
         rig.ports.ApplyMidiSettings();
-        const auto last = instrument->Collect("short", 300ms);
-        if (last.size() != 16 || last.back().detail != "BF 7B 00") {
+        std::string seen;
+        while (!seen.ends_with("BF 7B 00,")) {
+            const auto report = instrument->Next("short", 3000ms);
+            if (!report) {
+                std::printf("  back run %u: reset heard as %s\n", run, seen.c_str());
+                return 4;
+            }
+            seen += report->detail + ",";
+        }
+        if (seen.size() != 16 * 9) {
+            std::printf("  back run %u: reset heard as %s\n", run, seen.c_str());
             return 4;
         }
     }
