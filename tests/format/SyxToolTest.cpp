@@ -1,11 +1,15 @@
 // The tessel-syx commands on generated files: output bytes, error texts and exit status.
 #include "tools/tessel-syx/SyxTool.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "tests/format/DumpFixtures.h"
+#include "tools/tessel-syx/CheckedOutput.h"
 
 namespace tessel::format {
 namespace {
@@ -41,6 +45,12 @@ TEST(SyxTool, OutputErrorsAndStatus) {
     folder.Write("library/junk.syx", {0x01, 0x02});
     folder.Write("library/notes.txt", DumpNamed({"PAD IN TEXT FILE"}));
     std::filesystem::create_symlink(dir / "gone.syx", dir / "library" / "Broken.syx");
+    // Names that would break a line apart.
+    const std::string odd = (dir / "odd").string();
+    std::filesystem::create_directories(dir / "odd");
+    for (const char* name : {"tab\tname.syx", "line\nbreak.syx", "back\\slash.syx"}) {
+        folder.Write(std::string("odd/") + name, DumpNamed({"Odd"}));
+    }
     const std::string goodLine =
         good + ": patch memory dump at offset 0, 64 patches, 96 messages\n";
     const std::string badLines = bad +
@@ -61,6 +71,15 @@ TEST(SyxTool, OutputErrorsAndStatus) {
          "A.SYX\t13- PadLead         \nb.syx\t11- soft pad        \n",
          "skipped Broken.syx"},
         {{"find", "NOWHERE", dir.string()}, 0, "", ""},
+        {{"find", "odd", odd},
+         0,
+         "back\\\\slash.syx\t11- Odd             \nline\\nbreak.syx\t11- Odd             \n"
+         "tab\\tname.syx\t11- Odd             \n",
+         ""},
+        {{"check", odd + "/tab\tname.syx"},
+         0,
+         odd + "/tab\\tname.syx: patch memory dump at offset 0, 64 patches, 96 messages\n",
+         ""},
         {{"find", "PAD", missing}, 2, "", "cannot read folder"},
         {{"check", good}, 0, goodLine, ""},
         {{"check", bad}, 1, badLines, ""},
@@ -87,6 +106,48 @@ TEST(SyxTool, OutputErrorsAndStatus) {
     std::ostringstream help;
     EXPECT_EQ(syx::RunSyxTool(std::vector<std::string>{"--help"}, help, help), 0);
     EXPECT_TRUE(help.str().starts_with("Usage: tessel-syx COMMAND")) << help.str();
+}
+
+// Every command run on a descriptor: what reached it and what was said when it could not take
+// it. The many-dump file gives more lines than one buffer holds.
+TEST(SyxTool, StandardOutputIsCheckedLikeCat) {
+    test::TempFolder folder;
+    Bytes dumps;
+    for (int i = 0; i < 50; ++i) {
+        dumps = test::Concat({dumps, DumpNamed({})});
+    }
+    const std::string many = folder.Write("many.syx", dumps);
+    const std::string library = folder.Path().string();
+    const std::string written = (folder.Path() / "written.txt").string();
+    const std::string full = "/dev/full";
+    const struct {
+        std::vector<std::string> args;
+        const std::string& target;
+        int status;
+    } cases[] = {
+        {{"list", many}, written, 0}, {{"list", many}, full, 2},
+        {{"check", many}, full, 2},   {{"find", "", library}, full, 2},
+        {{"--help"}, full, 2},        {{"find", "", "/nowhere"}, full, 2},
+    };
+    for (const auto& c : cases) {
+        const int descriptor = ::open(c.target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(descriptor, 0) << c.target;
+        syx::CheckedOutput out(descriptor);
+        std::ostringstream err, expected, ignored;
+        const int status = syx::RunWithCheckedOutput(c.args, out, err);
+        ::close(descriptor);
+        EXPECT_EQ(status, c.status) << c.args[0] << " > " << c.target;
+        if (c.target == written) {
+            syx::RunSyxTool(c.args, expected, ignored);
+            ASSERT_GT(expected.str().size(), 64u * 1024);
+            std::ostringstream file;
+            file << std::ifstream(written).rdbuf();
+            EXPECT_TRUE(file.str() == expected.str()) << "what reached the file differs";
+            EXPECT_EQ(err.str(), "");
+        } else if (c.args.back() != "/nowhere") {
+            EXPECT_EQ(err.str(), "tessel-syx: write error: No space left on device\n");
+        }
+    }
 }
 
 }  // namespace
