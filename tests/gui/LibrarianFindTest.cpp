@@ -35,6 +35,7 @@ void Search(const WindowFixture& f, const QString& typed) {
         QApplication::sendEvent(field, &press);
     }
     f.Find<QPushButton>("findButton")->click();
+    ASSERT_TRUE(f.FinishFind());
 }
 
 TEST(LibrarianFind, ListsEveryHitOfEveryReadableFile) {

@@ -17,30 +17,31 @@ const format::Bytes kDump = format::test::DumpBytes(format::test::DistinctRecord
 // dump start keeps the previous file loaded.
 TEST(Listing, TellsNoDumpFromAnEmptyListing) {
     TempFolder folder;
-    const QString folderPath = QString::fromStdString(folder.Path().string());
     const std::pair<format::Bytes, DumpOutcome> cases[] = {
         {format::test::Head(kDump, 797), DumpOutcome::Listed},
         {{}, DumpOutcome::NoDump},
     };
     for (const auto& [bytes, outcome] : cases) {
-        folder.Write("f.syx", bytes);
-        const PatchListing listing = ListPatches(LibraryFilePath(folderPath, "f.syx"));
+        const PatchListing listing = ListPatches(folder.Write("f.syx", bytes));
         EXPECT_EQ(listing.outcome, outcome) << bytes.size();
         EXPECT_TRUE(listing.entries.isEmpty()) << bytes.size();
     }
 }
 
-// Paths past the classic 260-character limit are listed and read as any other.
-TEST(Listing, LongPathsAreReadLikeAnyOther) {
+// Paths past the classic 260-character limit, and names that are no valid text, are listed
+// and read as any other.
+TEST(Listing, AnyListedNameOpens) {
     TempFolder folder;
     const std::string sub(120, 's');
-    const QString name = QString(200, u'n') + ".syx";
     std::filesystem::create_directory(folder.Path() / sub);
-    folder.Write(sub + "/" + name.toStdString(), kDump);
     const QString longFolder = QString::fromStdString((folder.Path() / sub).string());
-    ASSERT_GT(LibraryFilePath(longFolder, name).size(), 320);
-    EXPECT_EQ(ListLibraryFiles(longFolder), QStringList({name}));
-    EXPECT_EQ(ListPatches(LibraryFilePath(longFolder, name)).entries.size(), 64);
+    for (const std::string& name : {std::string(200, 'n') + ".syx", std::string("caf\xE9.syx")}) {
+        std::filesystem::remove_all(folder.Path() / sub);
+        std::filesystem::create_directory(folder.Path() / sub);
+        const std::filesystem::path file = folder.Write(sub + "/" + name, kDump);
+        EXPECT_EQ(ListLibraryFiles(longFolder), std::vector<std::string>{name});
+        EXPECT_EQ(ListPatches(ToFileSystemPath(longFolder) / name).entries.size(), 64);
+    }
 }
 
 }  // namespace

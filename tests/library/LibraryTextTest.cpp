@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "library/lists/LibraryText.h"
+#include "tests/format/DumpFixtures.h"
 #include "tests/library/QStringPrinter.h"
 
 namespace tessel::library {
@@ -8,15 +9,15 @@ namespace {
 
 // The window's start-up tests cover the common stored paths; these are the separator orders
 // they do not reach.
-TEST(TextAfterLastSeparator, EitherPlatformsSeparatorCounts) {
-    const std::pair<QString, std::optional<QString>> cases[] = {
+TEST(NameAfterLastSeparator, EitherPlatformsSeparatorCounts) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"D:/mixed\\sub/x.syx", "x.syx"},
-        {"/music/a\\b.syx", "b.syx"},
+        {"/music/a\\caf\xE9.syx", "caf\xE9.syx"},
         {"/trailing/", ""},
         {"bank.syx", std::nullopt},
     };
     for (const auto& [path, fileName] : cases) {
-        EXPECT_EQ(TextAfterLastSeparator(path), fileName) << path.toStdString();
+        EXPECT_EQ(NameAfterLastSeparator(path), fileName) << path;
     }
 }
 
@@ -36,17 +37,57 @@ TEST(FindFileEntry, ExactSpellingFirstThenTheFirstPrefixIgnoringCase) {
     }
 }
 
-// Every entry Find writes reads back as the file and patch it came from, whatever '-' and tab
-// the names hold.
-TEST(FindResult, EveryWrittenEntryReadsBack) {
-    for (int index = 0; index <= 80; ++index) {
-        const QString entry = FindResultEntry("my-bank 3.syx", {index, "A-1\tB  "});
-        EXPECT_EQ(ResultFileName(entry), "my-bank 3.syx");
-        EXPECT_EQ(ResultPatchIndex(entry), index) << entry.toStdString();
+// A file name as the file system holds it is found by its bytes first, so a name that is no
+// valid text, or that differs from another only in case, finds its own entry.
+TEST(FindFileEntry, ANameAsStoredFindsItsOwnBytesFirst) {
+    const std::vector<std::string> names = {"Bank.syx", "bank.syx", "caf\xE9.syx", "d.syx.syx"};
+    QStringList shown;
+    for (const std::string& name : names) {
+        shown << DisplayName(name);
     }
-    EXPECT_EQ(ResultFileName(u"no tab 35- X"), std::nullopt);
-    EXPECT_EQ(ResultPatchIndex(u"no tab 35- X"), std::nullopt);
-    EXPECT_EQ(ResultPatchIndex(u"b.syx\t35 no dash"), std::nullopt);
+    const std::pair<std::string, int> cases[] = {
+        {"bank.syx", 1}, {"BANK.SYX", 0}, {"caf\xE9.syx", 2}, {"CAF\xE9", 2},
+        {"d.syx", 3},    {"caf", 2},      {"e.syx", -1},
+    };
+    for (const auto& [name, row] : cases) {
+        EXPECT_EQ(FindFileEntry(names, shown, name), row) << name;
+    }
+}
+
+// UTF-8 is shown as text; every other byte, and control characters, as \xHH.
+TEST(DisplayName, ShowsBytesThatAreNoTextReadably) {
+    const std::pair<std::string, QString> cases[] = {
+        {"caf\xE9.syx", "caf\\xE9.syx"},
+        {"caf\xC3\xA9.syx", QString::fromUtf8("caf\u00E9.syx")},
+        {"\xC3", "\\xC3"},
+        {"\xE2\x82", "\\xE2\\x82"},
+        {"\xC0\xAF\xED\xA0\x80", "\\xC0\\xAF\\xED\\xA0\\x80"},  // overlong, surrogate
+        {"\xF0\x9F\x8E\xB9 a\tb\n", QString::fromUtf8("\U0001F3B9 a\\x09b\\x0A")},
+    };
+    for (const auto& [bytes, shown] : cases) {
+        EXPECT_EQ(DisplayName(bytes), shown) << bytes;
+    }
+}
+
+// The same file is the file system's answer: case counts on Linux, links lead to their file.
+TEST(IsSamePath, AskTheFileSystemWhereBothExist) {
+    format::test::TempFolder folder;
+    const auto& dir = folder.Path();
+    folder.Write("a.syx", {1});
+    folder.Write("A.syx", {2});
+    std::filesystem::create_symlink(dir / "a.syx", dir / "link.syx");
+    const std::tuple<std::filesystem::path, std::filesystem::path, bool> cases[] = {
+        {dir / "a.syx", dir / "a.syx", true},
+        {dir / "a.syx", dir / "A.syx", false},
+        {dir / "link.syx", dir / "a.syx", true},
+        {dir / "." / "a.syx", dir / "a.syx", true},
+        {dir / "gone.syx", dir / "gone.syx", true},
+        {dir / "gone.syx", dir / "GONE.syx", false},
+        {dir / "a.syx", "", false},
+    };
+    for (const auto& [a, b, same] : cases) {
+        EXPECT_EQ(IsSamePath(a, b), same) << a << " " << b;
+    }
 }
 
 TEST(PatchListEntry, ShowsEveryNameByteAsOneCharacter) {
