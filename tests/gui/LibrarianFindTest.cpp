@@ -151,16 +151,5 @@ TEST(LibrarianFind, ALargeLibraryIsSearchedWhileTheWindowAnswers) {
     EXPECT_FALSE(f.window->FindRunning());
 }
 
-// The group's mnemonic leads to its first control, wherever the focus was in the group.
-TEST(LibrarianFind, AltHFocusesTheSearchField) {
-    WindowFixture f;
-    f.StartOnLibrary();
-    QApplication::setActiveWindow(f.window.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-    f.View("resultsList").setFocus();
-    QTest::keyClick(f.window.get(), Qt::Key_H, Qt::AltModifier);
-    EXPECT_EQ(QApplication::focusWidget(), f.Find("searchField"));
-}
-
 }  // namespace
 }  // namespace tessel
