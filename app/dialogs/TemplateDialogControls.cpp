@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -186,23 +187,44 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-ListView::ListView(const DialogUnits& units, QWidget* parent) : QListView(parent), units_(units) {
+ListView::ListView(const DialogUnits& units, QWidget* parent) : QTableView(parent), units_(units) {
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);  // Tab leaves the list, as from any list box
+    horizontalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    FitRowsToFont();
+}
+
+// Rows as high as a list box's entries in the same font and style.
+void ListView::FitRowsToFont() {
+    QStyleOptionViewItem entry;
+    initViewItemOption(&entry);
+    entry.features |= QStyleOptionViewItem::HasDisplay;
+    entry.text = QStringLiteral("Xg");
+    const QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &entry, QSize(), this);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(size.height());
+}
+
+void ListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        FitRowsToFont();
+    }
 }
 
 void ListView::SetTabStops(const std::vector<int>& dialogUnits) {
     InstallTabStops(*this, units_, dialogUnits);
 }
 
-int ListView::SelectedRow() const {
-    const QModelIndex current = currentIndex();
-    return current.isValid() && selectionModel()->isSelected(current) ? current.row() : -1;
-}
-
 void ListView::mousePressEvent(QMouseEvent* event) {
     const int before = currentIndex().row();
-    QListView::mousePressEvent(event);
+    QTableView::mousePressEvent(event);
     if (const int row = RowSelectedByUser(*this, before, IsOnEntry(*this, *event)); row >= 0) {
         emit userSelected(row);
     }
@@ -210,7 +232,7 @@ void ListView::mousePressEvent(QMouseEvent* event) {
 
 void ListView::mouseMoveEvent(QMouseEvent* event) {
     const int before = currentIndex().row();
-    QListView::mouseMoveEvent(event);
+    QTableView::mouseMoveEvent(event);
     if (const int row = RowSelectedByUser(*this, before, false); row >= 0) {
         emit userSelected(row);
     }
@@ -218,7 +240,7 @@ void ListView::mouseMoveEvent(QMouseEvent* event) {
 
 void ListView::keyPressEvent(QKeyEvent* event) {
     const int before = currentIndex().row();
-    QListView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
     if (const int row = RowSelectedByUser(*this, before, false); row >= 0) {
         emit userSelected(row);
     }

@@ -7,10 +7,10 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QListView>
 #include <QListWidget>
 #include <QSlider>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <QValidator>
 
 namespace tessel {
@@ -66,16 +66,16 @@ private:
 };
 
 // A list box whose entries come from a model, for lists of very many entries (a search over
-// a large library): the model makes an entry's text only when it is drawn.
-class ListView : public QListView {
+// a large library): the model makes an entry's text only when it is drawn. It is a table of
+// one column without headers or grid, since a table places rows of one height by arithmetic
+// where a list view lays out every row again whenever rows are added.
+class ListView : public QTableView {
     Q_OBJECT
 public:
     ListView(const DialogUnits& units, QWidget* parent);
 
     // Tab stops in dialog units of the owning dialog.
     void SetTabStops(const std::vector<int>& dialogUnits);
-    // The selected row, or -1.
-    int SelectedRow() const;
 
 signals:
     void userSelected(int row);
@@ -84,6 +84,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FitRowsToFont();
 
 private:
     const DialogUnits& units_;

@@ -33,11 +33,7 @@ void FindResultsModel::Append(std::vector<FindHit> hits) {
     }
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(hits.size()) - 1);
-    if (hits_.empty()) {
-        hits_ = std::move(hits);
-    } else {
-        hits_.insert(hits_.end(), hits.begin(), hits.end());
-    }
+    hits_.insert(hits_.end(), hits.begin(), hits.end());
     endInsertRows();
 }
 

@@ -4,6 +4,7 @@
 // compact (28 bytes) and a row's text is made only when the row is drawn.
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,7 +48,7 @@ public:
 private:
     std::vector<std::string> fileNames_;
     std::vector<QString> shownNames_;
-    std::vector<FindHit> hits_;
+    std::deque<FindHit> hits_;  // grows without moving the rows it holds
 };
 
 }  // namespace tessel::library

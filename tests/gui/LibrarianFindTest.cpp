@@ -73,12 +73,12 @@ TEST(LibrarianFind, ChoosingAResultSelectsItsFileAndPatch) {
     StartOnLibrary(f);
     Search(f, "warm");
     for (int click = 0; click < 2; ++click) {  // a second click on the result acts again
-        f.UserSelects("resultsList", 3);       // "c.syx<tab>35- WARM BRASS"
+        f.UserSelects("fileList", 1);
+        f.UserSelects("resultsList", 3);  // "c.syx<tab>35- WARM BRASS"
         EXPECT_EQ(f.Selected("fileList"), "c.syx");
         EXPECT_EQ(f.Caption(), f.PathOf("c.syx"));
         EXPECT_EQ(f.List("patchList").currentRow(), 20);
         EXPECT_EQ(f.Selected("patchList"), "35- WARM BRASS      ");
-        f.UserSelects("fileList", 0);
     }
     EXPECT_EQ(f.SelectionsSignalled(), 2) << "only the user's own two file selections";
     test::SaveScreenshot(*f.window, "main-window-library");
