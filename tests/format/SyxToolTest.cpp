@@ -1,11 +1,15 @@
 // The tessel-syx commands on generated files: output bytes, error texts and exit status.
 #include "tools/tessel-syx/SyxTool.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "tests/format/DumpFixtures.h"
+#include "tools/tessel-syx/CheckedOutput.h"
 
 namespace tessel::format {
 namespace {
@@ -41,6 +45,9 @@ TEST(SyxTool, OutputErrorsAndStatus) {
     folder.Write("library/junk.syx", {0x01, 0x02});
     folder.Write("library/notes.txt", DumpNamed({"PAD IN TEXT FILE"}));
     std::filesystem::create_symlink(dir / "gone.syx", dir / "library" / "Broken.syx");
+    for (const char* name : {"tab\tname.syx", "line\nbreak.syx", "back\\slash.syx"}) {
+        folder.Write(std::string("library/") + name, DumpNamed({"Odd"}));  // one line each
+    }
     const std::string goodLine =
         good + ": patch memory dump at offset 0, 64 patches, 96 messages\n";
     const std::string badLines = bad +
@@ -61,6 +68,11 @@ TEST(SyxTool, OutputErrorsAndStatus) {
          "A.SYX\t13- PadLead         \nb.syx\t11- soft pad        \n",
          "skipped Broken.syx"},
         {{"find", "NOWHERE", dir.string()}, 0, "", ""},
+        {{"find", "odd", library},
+         1,
+         "back\\\\slash.syx\t11- Odd             \nline\\nbreak.syx\t11- Odd             \n"
+         "tab\\tname.syx\t11- Odd             \n",
+         "skipped Broken.syx"},
         {{"find", "PAD", missing}, 2, "", "cannot read folder"},
         {{"check", good}, 0, goodLine, ""},
         {{"check", bad}, 1, badLines, ""},
@@ -87,6 +99,38 @@ TEST(SyxTool, OutputErrorsAndStatus) {
     std::ostringstream help;
     EXPECT_EQ(syx::RunSyxTool(std::vector<std::string>{"--help"}, help, help), 0);
     EXPECT_TRUE(help.str().starts_with("Usage: tessel-syx COMMAND")) << help.str();
+}
+
+// Every command run on a descriptor that cannot take its output says so and exits 2; on a
+// file, the output of many dumps (more than one buffer) arrives whole.
+TEST(SyxTool, StandardOutputIsCheckedLikeCat) {
+    test::TempFolder folder;
+    Bytes dumps;
+    for (int i = 0; i < 50; ++i) {
+        dumps = test::Concat({dumps, DumpNamed({})});
+    }
+    const std::string many = folder.Write("many.syx", dumps);
+    const std::string written = (folder.Path() / "out.txt").string();
+    const std::string noSpace = "tessel-syx: write error: No space left on device\n";
+    const std::tuple<std::vector<std::string>, std::string, int, std::string> cases[] = {
+        {{"list", many}, written, 0, ""},
+        {{"list", many}, "/dev/full", 2, noSpace},
+        {{"check", many}, "/dev/full", 2, noSpace},
+        {{"find", "", folder.Path().string()}, "/dev/full", 2, noSpace},
+        {{"--help"}, "/dev/full", 2, noSpace},
+    };
+    for (const auto& [args, target, status, errText] : cases) {
+        const int descriptor = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        syx::CheckedOutput out(descriptor);
+        std::ostringstream err;
+        EXPECT_EQ(syx::RunWithCheckedOutput(args, out, err), status) << args[0] << " > " << target;
+        ::close(descriptor);
+        EXPECT_EQ(err.str(), errText);
+    }
+    std::ostringstream expected, file;
+    syx::RunSyxTool(std::vector<std::string>{"list", many}, expected, expected);
+    file << std::ifstream(written).rdbuf();
+    EXPECT_TRUE(expected.str().size() > 64 * 1024 && file.str() == expected.str());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "library/format/DumpFile.h"
 #include "library/format/MessageCheck.h"
+#include "tools/tessel-syx/CheckedOutput.h"
 #include "tools/tessel-syx/ComposeCommand.h"
 
 namespace tessel::syx {
@@ -21,6 +22,9 @@ constexpr std::string_view kUsage =
     R"(Usage: tessel-syx COMMAND ARGUMENTS
 
 Reads Roland JD-800 patch memory dumps (".syx" files) the way the Tessel librarian does.
+A tab, line break or backslash in a file name is written as \t, \n, \r or \\, so that
+each line is one entry. When standard output cannot be written, the command stops and
+exits 2, with the reason on standard error.
 
 Commands:
   list FILE         Print the patches of FILE in file order, one "11- NAME" line each:
@@ -64,7 +68,8 @@ int List(const fs::path& file, std::ostream& out, std::ostream& err) {
     std::error_code error;
     const auto entries = format::ReadPatchNames(file, error);
     if (error) {
-        err << "tessel-syx: cannot read " << file.string() << ": " << error.message() << '\n';
+        err << "tessel-syx: cannot read " << EscapedName(file.string()) << ": " << error.message()
+            << '\n';
         return kExitError;
     }
     for (const auto& entry : entries) {
@@ -78,19 +83,20 @@ int Find(std::string_view text, const fs::path& folder, std::ostream& out, std::
     std::error_code error;
     const auto files = format::ListDumpFiles(folder, error);
     if (error) {
-        err << "tessel-syx: cannot read folder " << folder.string() << ": " << error.message()
-            << '\n';
+        err << "tessel-syx: cannot read folder " << EscapedName(folder.string()) << ": "
+            << error.message() << '\n';
         return kExitError;
     }
     int status = kExitOk;
     for (const auto& name : files) {
         const auto hits = format::FindPatchNames(folder / name, search, error);
+        const std::string shown = EscapedName(name);
         if (error) {
-            err << "tessel-syx: skipped " << name << ": " << error.message() << '\n';
+            err << "tessel-syx: skipped " << shown << ": " << error.message() << '\n';
             status = kExitProblem;
         }
         for (const auto& hit : hits) {
-            out << format::FindResultText(name, hit) << '\n';
+            out << format::FindResultText(shown, hit) << '\n';
         }
     }
     return status;
@@ -120,7 +126,7 @@ void PrintProblem(const std::string& file, const MessageProblem& problem, std::o
 
 // Exit status for one file.
 int CheckOne(const fs::path& file, std::ostream& out, std::ostream& err) {
-    const std::string shown = file.string();
+    const std::string shown = EscapedName(file.string());
     std::error_code error;
     const auto start = format::FindDumpStart(file, error);
     std::vector<format::PatchEntry> entries;
