@@ -23,6 +23,7 @@ public:
         return offset >= bytes_.size() ? std::span<const std::uint8_t>{}
                                        : bytes_.subspan(static_cast<std::size_t>(offset));
     }
+    std::uint64_t Size() const { return bytes_.size(); }
     std::error_code Error() const { return {}; }
 
 private:
@@ -47,6 +48,8 @@ public:
     // The bytes from offset on; fewer than minBytes only at the end of the file or on failure.
     // The span stays valid until the next call.
     std::span<const std::uint8_t> From(std::uint64_t offset, std::size_t minBytes);
+    // The size the file had when opened, or where a read met its end.
+    std::uint64_t Size() const { return endOffset_; }
     std::error_code Error() const { return error_; }
 
 private:
