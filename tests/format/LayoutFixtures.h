@@ -101,6 +101,63 @@ inline Bytes MidiFile(std::uint8_t format, const std::vector<Bytes>& tracks) {
     return file;
 }
 
+// The first 48 messages of dump (patches 11-48) as exclusive events of at most `part` bytes,
+// then middle, then the other messages.
+inline Bytes DumpEventsAround(const Bytes& dump, const Bytes& middle, std::size_t part = 0x10000) {
+    const auto cut = dump.begin() + 48 * kDt1MessageSize;
+    return Concat({SysexEvents(Bytes(dump.begin(), cut), part), middle,
+                   SysexEvents(Bytes(cut, dump.end()), part)});
+}
+
+struct LayoutFile {
+    const char* what;
+    Bytes bytes;
+    std::vector<int> held;                // the patches it holds whole
+    Records content = DistinctRecords();  // what they hold
+};
+
+// The files of other tools, and a standard dump for comparison.
+inline std::vector<LayoutFile> LayoutFiles() {
+    const Records records = DistinctRecords();
+    const Bytes image = MemoryImage(records);
+    const Bytes dump = DumpBytes(records);
+    const auto all = PatchRange(0, 64);
+    const auto first32 = PatchRange(0, 32);
+    Records overlapped = records;
+    std::fill(overlapped[9].end() - 100, overlapped[9].end(), 0x55);
+    std::fill_n(overlapped[10].begin(), 100, 0x55);
+    const Bytes over =
+        BuildDt1(0x10, AddressPlus(kPatchMemoryAddress, 384 * 10 - 100), Bytes(200, 0x55));
+    const Bytes by128 = Dt1Pieces(image, PatchPieces(all, {128, 128, 128}));
+    const Bytes notes{0x00, 0x90, 0x3C, 0x40, 0x10, 0x3E, 0x40};  // the second by running status
+    const Bytes noteOff{0x00, 0x80, 0x3C, 0x00};
+    return {
+        {"standard", dump, all},
+        {"256+128 a patch", Dt1Pieces(image, PatchPieces(all, {256, 128})), all},
+        {"128-byte messages", by128, all},
+        {"one message a patch, 88 first",
+         Dt1Pieces(image, PatchPieces(PatchRange(63, -1, -1), {384})), all},
+        {"32 patches, every second one", Dt1Pieces(image, PatchPieces(PatchRange(0, 64, 2), {384})),
+         PatchRange(0, 64, 2)},
+        {"last message cut by the end", Head(by128, by128.size() - 50), PatchRange(0, 63)},
+        {"overlapping messages", Concat({by128, over}), all, overlapped},
+        {"MIDI file, format 0", MidiFile(0, {SysexEvents(dump)}), all},
+        {"MIDI file, format 1",
+         MidiFile(1, {{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}, SysexEvents(dump)}), all},
+        {"continuation events, running status around",
+         MidiFile(0,
+                  {Concat({notes, DumpEventsAround(dump, Concat({notes, noteOff}), 100), notes})}),
+         all},
+        {"track length past the end of the file",
+         Head(MidiFile(0, {SysexEvents(dump)}), 14 + 8 + 48 * 269 + 100), first32},
+        {"running status across a sysex",
+         MidiFile(0, {Concat({notes, DumpEventsAround(dump, {0x00, 0x3C, 0x00})})}), first32},
+        {"delta time of five bytes",
+         MidiFile(0, {DumpEventsAround(dump, {0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40})}),
+         first32},
+    };
+}
+
 inline Bytes FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
