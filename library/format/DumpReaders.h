@@ -10,6 +10,7 @@
 // assembled by address (PatchAssembly.h) and lists the patches it holds whole, by patch number.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -102,20 +103,63 @@ inline std::string_view NameAt(const std::uint8_t* bytes) {
     return std::string_view(reinterpret_cast<const char*>(bytes), length);
 }
 
-// Slot k of the standard layout, whole or cut by the end of the bytes: F0 41 dd 3D 12 and
-// the address 05 00 00 + 256 x k for the 96 slots of one patch memory dump, any address for
-// the slots after them, and F7 at its end.
-inline bool IsStandardSlot(std::span<const std::uint8_t> slot, std::size_t k) {
-    const std::size_t step = 2 * k;
-    const std::array<std::uint8_t, kHeaderSize> expected{
-        kExclusiveStart,
-        kRolandId,
-        0,
-        kJd800ModelId,
-        kCommandDt1,
-        static_cast<std::uint8_t>(kPatchMemoryAddress[0] + step / 128),
-        static_cast<std::uint8_t>(step % 128),
-        0};
+// Slot k of the standard layout: F0 41 dd 3D 12 and the address 05 00 00 + 256 x k for the 96
+// slots of one patch memory dump, any address for the slots after them, and F7 at its end.
+inline constexpr std::array<std::uint8_t, kHeaderSize> ExpectedHeader(std::size_t k) {
+    const std::size_t step = 2 * (k % kDumpMessageCount);
+    return {kExclusiveStart,
+            kRolandId,
+            0,
+            kJd800ModelId,
+            kCommandDt1,
+            static_cast<std::uint8_t>(kPatchMemoryAddress[0] + step / 128),
+            static_cast<std::uint8_t>(step % 128),
+            0};
+}
+
+// The eight header bytes compared as one word, the device byte masked out: the check costs
+// a few instructions a message.
+using HeaderWord = std::uint64_t;
+inline constexpr HeaderWord kSlotMask = std::bit_cast<HeaderWord>(
+    std::array<std::uint8_t, 8>{0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+inline constexpr HeaderWord kLaterSlotMask =
+    std::bit_cast<HeaderWord>(std::array<std::uint8_t, 8>{0xFF, 0xFF, 0, 0xFF, 0xFF, 0, 0, 0});
+inline constexpr std::array<HeaderWord, kDumpMessageCount> kSlotHeaders = [] {
+    std::array<HeaderWord, kDumpMessageCount> words{};
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        words[k] = std::bit_cast<HeaderWord>(ExpectedHeader(k));
+    }
+    return words;
+}();
+
+inline HeaderWord LoadHeader(const std::uint8_t* slot) {
+    HeaderWord word;
+    std::memcpy(&word, slot, sizeof word);
+    return word;
+}
+
+// Whole slots first..first+count-1 starting at bytes; the differences are gathered without a
+// branch a message.
+inline bool AreWholeStandardSlots(const std::uint8_t* bytes, std::size_t first, std::size_t count) {
+    const std::size_t end = first + count;
+    const std::uint8_t* slot = bytes;
+    HeaderWord differs = 0;
+    std::size_t k = first;
+    for (; k < std::min(end, kDumpMessageCount); ++k, slot += kDt1MessageSize) {
+        differs |= ((LoadHeader(slot) & kSlotMask) ^ kSlotHeaders[k]) |
+                   (slot[kDt1MessageSize - 1] ^ kExclusiveEnd);
+    }
+    const HeaderWord later = kSlotHeaders[0] & kLaterSlotMask;
+    for (; k < end; ++k, slot += kDt1MessageSize) {
+        differs |= ((LoadHeader(slot) & kLaterSlotMask) ^ later) |
+                   (slot[kDt1MessageSize - 1] ^ kExclusiveEnd);
+    }
+    return differs == 0;
+}
+
+// The last slot, cut by the end of the bytes: as far as it goes.
+inline bool IsCutStandardSlot(std::span<const std::uint8_t> slot, std::size_t k) {
+    const auto expected = ExpectedHeader(k);
     const std::size_t compared =
         std::min(slot.size(), k < kDumpMessageCount ? kHeaderSize : kHeaderSize - 3);
     for (std::size_t i = 0; i < compared; ++i) {
@@ -123,7 +167,7 @@ inline bool IsStandardSlot(std::span<const std::uint8_t> slot, std::size_t k) {
             return false;
         }
     }
-    return slot.size() < kDt1MessageSize || slot[kDt1MessageSize - 1] == kExclusiveEnd;
+    return true;
 }
 
 template <class Window>
@@ -133,14 +177,13 @@ bool IsStandardLayoutIn(Window& window, std::uint64_t start) {
     for (;;) {
         const auto bytes = window.From(position, kDt1MessageSize);
         if (bytes.size() < kDt1MessageSize) {
-            return IsStandardSlot(bytes, slot);
+            return IsCutStandardSlot(bytes, slot);
         }
         const std::size_t whole = bytes.size() / kDt1MessageSize;
-        for (std::size_t k = 0; k < whole; ++k, ++slot) {
-            if (!IsStandardSlot(bytes.subspan(k * kDt1MessageSize, kDt1MessageSize), slot)) {
-                return false;
-            }
+        if (!AreWholeStandardSlots(bytes.data(), slot, whole)) {
+            return false;
         }
+        slot += whole;
         position += whole * kDt1MessageSize;
     }
 }
@@ -296,22 +339,48 @@ auto WithExclusiveBytes(Window& window, Read&& read) {
     return read(window);
 }
 
+// A callable (int index, std::string_view name) passed on by reference through one plain
+// function call: the paths off the standard layout call it so, so that the visit of a search
+// is compiled into the standard block walk alone and stays inlined there.
+class NameVisitor {
+public:
+    template <class Visit>
+    explicit NameVisitor(Visit& visit)
+        : object_(&visit), call_([](void* object, int index, std::string_view name) {
+              (*static_cast<Visit*>(object))(index, name);
+          }) {}
+    void operator()(int index, std::string_view name) const { call_(object_, index, name); }
+
+private:
+    void* object_;
+    void (*call_)(void*, int, std::string_view);
+};
+
+template <class Window, class Visit>
+void VisitStreamNamesIn(Window& window, Visit& visit, const NameVisitor& others) {
+    const StreamReading reading = ReadStreamIn(window);
+    if (reading.layout == DumpLayout::standard) {
+        VisitBlockNamesIn(window, reading.start, visit);
+        return;
+    }
+    for (std::size_t i = 0; reading.memory && i < kPatchCount; ++i) {
+        if (reading.memory->Held(i)) {
+            others(static_cast<int>(i), NameAt(reading.memory->RecordBytes(i)));
+        }
+    }
+}
+
 // Calls visit(index, name) for every patch the file lists, in index order.
 template <class Window, class Visit>
 void VisitPatchNamesIn(Window& window, Visit&& visit) {
-    WithExclusiveBytes(window, [&visit](auto& stream) {
-        const StreamReading reading = ReadStreamIn(stream);
-        if (reading.layout == DumpLayout::standard) {
-            VisitBlockNamesIn(stream, reading.start, visit);
-        } else if (reading.memory) {
-            for (std::size_t i = 0; i < kPatchCount; ++i) {
-                if (reading.memory->Held(i)) {
-                    visit(static_cast<int>(i), NameAt(reading.memory->RecordBytes(i)));
-                }
-            }
-        }
-        return 0;
-    });
+    const NameVisitor others(visit);
+    if (IsMidiFileIn(window)) {
+        const MidiFileSysex file = ReadMidiFileIn(window);
+        MemoryWindow stream(file.stream);
+        VisitStreamNamesIn(stream, others, others);
+    } else {
+        VisitStreamNamesIn(window, visit, others);
+    }
 }
 
 template <class Window>

@@ -55,6 +55,7 @@ public:
 private:
     void Open(const std::filesystem::path& path);
     void MoveTo(std::uint64_t offset);
+    void DropBeforeCursor();
     void Reserve(std::size_t capacity);
     void ReadAtLeast(std::size_t minBytes);
 
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<std::uint8_t[]> buffer_;  // left uninitialised: only read bytes are used
     std::size_t capacity_ = 0;
     std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
+    std::uint64_t cursor_ = 0;        // the offset asked for last, within the buffer
     std::size_t buffered_ = 0;        // valid bytes in buffer_
     std::uint64_t endOffset_ = 0;     // the file's size, or where a read met its end
     std::error_code error_;
