@@ -5,9 +5,10 @@
 // A file's exclusive bytes are the file itself, or the exclusive events of a Standard MIDI
 // File. In them, the standard layout (from the dump start on, message after message of 266
 // bytes to the addresses 05 00 00, 05 02 00, ..., 06 3E 00, then any further 266-byte DT1
-// messages, the last one possibly cut by the end) is read by its offsets alone: two names in every
-// whole 798-byte block, records by walking over the message boundaries. Any other layout is
-// assembled by address (PatchAssembly.h) and lists the patches it holds whole, by patch number.
+// messages, the last one possibly cut by the end) is read by its offsets alone: two names in
+// every whole 798-byte block, records by walking over the message boundaries. Any other
+// layout is assembled by address (PatchAssembly.h) and lists the patches it holds whole, by
+// patch number.
 #include <algorithm>
 #include <array>
 #include <bit>

@@ -23,11 +23,6 @@ const Bytes kOtherModel{0xF0, 0x41, 0x10, 0x3E, 0x12, 0x05, 0x00, 0x00, 0x01, 0x
 const Bytes kOtherAddress{0xF0, 0x41, 0x10, 0x3D, 0x12, 0x06, 0x00, 0x00, 0x01, 0x79, 0xF7};
 const Bytes kJunk{0x00, 0x7F, 0xF7, 0x41, 0x3D, 0x12, 0x05, 0x90, 0x3C, 0x40};
 
-// A record's bytes; none for a failed read.
-Bytes BytesOf(const std::optional<PatchRecord>& record) {
-    return record ? Bytes(record->begin(), record->end()) : Bytes{};
-}
-
 struct DumpCase {
     const char* what;
     Bytes bytes;
@@ -94,22 +89,6 @@ TEST(DumpReading, EntryTextsShowTheNameBytesAsStoredInFileOrder) {
     };
     for (const auto& [i, text] : expected) {
         EXPECT_EQ(PatchEntryText(names[i]), text);
-    }
-}
-
-TEST(ReadPatchRecord, EveryRecordComesBackWholeInTheBlockLayout) {
-    auto slices = [](std::initializer_list<std::pair<int, int>> ranges) {
-        Bytes bytes;
-        for (const auto& [first, last] : ranges) {
-            bytes.insert(bytes.end(), kDump.begin() + first, kDump.begin() + last + 1);
-        }
-        return bytes;
-    };
-    EXPECT_EQ(BytesOf(ReadPatchRecordFromBytes(kDump, 0)), slices({{8, 263}, {274, 401}}));
-    EXPECT_EQ(BytesOf(ReadPatchRecordFromBytes(kDump, 1)), slices({{402, 529}, {540, 795}}));
-    const auto records = test::DistinctRecords();
-    for (int i = 0; i < 64; ++i) {
-        EXPECT_EQ(ReadPatchRecordFromBytes(kDump, i), records[i]) << "record " << i;
     }
 }
 

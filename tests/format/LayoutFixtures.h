@@ -10,60 +10,28 @@
 
 namespace tessel::format::test {
 
-struct Piece {
-    std::size_t offset;  // in the 24,576 bytes of patch memory
-    std::size_t size;
-};
-
-inline Bytes MemoryImage(const Records& records) {
-    Bytes image;
-    for (const PatchRecord& record : records) {
-        image.insert(image.end(), record.begin(), record.end());
-    }
-    return image;
-}
-
-// One DT1 message a piece, in the order given.
-inline Bytes Dt1Pieces(const Bytes& image, const std::vector<Piece>& pieces) {
+// Each patch of the list as DT1 messages of the given sizes (384 in all), in the order given.
+inline Bytes Dt1Patches(const Records& records, const std::vector<int>& patches,
+                        const std::vector<std::size_t>& sizes) {
     Bytes bytes;
-    for (const Piece& piece : pieces) {
-        const auto data = std::span(image).subspan(piece.offset, piece.size);
-        const auto offset = static_cast<std::uint32_t>(piece.offset);
-        const Bytes message = BuildDt1(0x10, AddressPlus(kPatchMemoryAddress, offset), data);
-        bytes.insert(bytes.end(), message.begin(), message.end());
-    }
-    return bytes;
-}
-
-// Each patch of the list cut into messages of the given sizes.
-inline std::vector<Piece> PatchPieces(const std::vector<int>& patches,
-                                      const std::vector<std::size_t>& sizes) {
-    std::vector<Piece> pieces;
     for (int patch : patches) {
-        std::size_t offset = static_cast<std::size_t>(patch) * kPatchRecordSize;
+        std::size_t offset = 0;
         for (std::size_t size : sizes) {
-            pieces.push_back({offset, size});
+            const auto at = static_cast<std::uint32_t>(patch * kPatchRecordSize + offset);
+            const auto data = std::span(records[patch]).subspan(offset, size);
+            bytes = Concat({bytes, BuildDt1(0x10, AddressPlus(kPatchMemoryAddress, at), data)});
             offset += size;
         }
     }
-    return pieces;
+    return bytes;
 }
 
 inline std::vector<int> PatchRange(int first, int end, int step = 1) {
     std::vector<int> patches;
-    for (int i = first; step > 0 ? i < end : i > end; i += step) {
+    for (int i = first; i != end; i += step) {
         patches.push_back(i);
     }
     return patches;
-}
-
-// Seven bits a byte, most significant first, the high bit on all but the last.
-inline Bytes VarLen(std::uint32_t value) {
-    Bytes bytes{static_cast<std::uint8_t>(value & 0x7F)};
-    while ((value >>= 7) != 0) {
-        bytes.insert(bytes.begin(), static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
-    }
-    return bytes;
 }
 
 // Each message of syx as a delta-time-0 F0 event of at most `part` bytes after the F0,
@@ -75,9 +43,11 @@ inline Bytes SysexEvents(const Bytes& syx, std::size_t part = 0x10000) {
         std::uint8_t status = 0xF0;
         for (std::size_t at = start + 1; at < end; at += part, status = 0xF7) {
             const std::size_t size = std::min(part, end - at);
-            const Bytes length = VarLen(static_cast<std::uint32_t>(size));
-            events.insert(events.end(), {0x00, status});
-            events.insert(events.end(), length.begin(), length.end());
+            events.insert(events.end(), {0x00, status});  // the size below 16384, two bytes at most
+            if (size > 0x7F) {
+                events.push_back(static_cast<std::uint8_t>(0x80 | size >> 7));
+            }
+            events.push_back(static_cast<std::uint8_t>(size & 0x7F));
             events.insert(events.end(), syx.begin() + at, syx.begin() + at + size);
         }
     }
@@ -85,10 +55,12 @@ inline Bytes SysexEvents(const Bytes& syx, std::size_t part = 0x10000) {
 }
 
 inline Bytes Chunk(const char* type, const Bytes& body) {
-    const auto size = static_cast<std::uint32_t>(body.size());
-    const Bytes head{static_cast<std::uint8_t>(size >> 24), static_cast<std::uint8_t>(size >> 16),
-                     static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)};
-    return Concat({Bytes(type, type + 4), head, body});
+    Bytes chunk(type, type + 4);  // the type, then the size big-endian
+    chunk.resize(8);
+    for (int i = 0; i < 4; ++i) {
+        chunk[7 - i] = static_cast<std::uint8_t>(body.size() >> (8 * i));
+    }
+    return Concat({chunk, body});
 }
 
 // Format, one track chunk per body (each closed by FF 2F 00), 96 ticks a quarter note.
@@ -119,7 +91,6 @@ struct LayoutFile {
 // The files of other tools, and a standard dump for comparison.
 inline std::vector<LayoutFile> LayoutFiles() {
     const Records records = DistinctRecords();
-    const Bytes image = MemoryImage(records);
     const Bytes dump = DumpBytes(records);
     const auto all = PatchRange(0, 64);
     const auto first32 = PatchRange(0, 32);
@@ -128,16 +99,15 @@ inline std::vector<LayoutFile> LayoutFiles() {
     std::fill_n(overlapped[10].begin(), 100, 0x55);
     const Bytes over =
         BuildDt1(0x10, AddressPlus(kPatchMemoryAddress, 384 * 10 - 100), Bytes(200, 0x55));
-    const Bytes by128 = Dt1Pieces(image, PatchPieces(all, {128, 128, 128}));
+    const Bytes by128 = Dt1Patches(records, all, {128, 128, 128});
     const Bytes notes{0x00, 0x90, 0x3C, 0x40, 0x10, 0x3E, 0x40};  // the second by running status
     const Bytes noteOff{0x00, 0x80, 0x3C, 0x00};
     return {
         {"standard", dump, all},
-        {"256+128 a patch", Dt1Pieces(image, PatchPieces(all, {256, 128})), all},
+        {"256+128 a patch", Dt1Patches(records, all, {256, 128}), all},
         {"128-byte messages", by128, all},
-        {"one message a patch, 88 first",
-         Dt1Pieces(image, PatchPieces(PatchRange(63, -1, -1), {384})), all},
-        {"32 patches, every second one", Dt1Pieces(image, PatchPieces(PatchRange(0, 64, 2), {384})),
+        {"one message a patch, 88 first", Dt1Patches(records, PatchRange(63, -1, -1), {384}), all},
+        {"32 patches, every second one", Dt1Patches(records, PatchRange(0, 64, 2), {384}),
          PatchRange(0, 64, 2)},
         {"last message cut by the end", Head(by128, by128.size() - 50), PatchRange(0, 63)},
         {"overlapping messages", Concat({by128, over}), all, overlapped},

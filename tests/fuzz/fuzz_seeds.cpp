@@ -20,8 +20,9 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
     const Bytes request = BuildDumpRequest(kDefaultDeviceByte, kPatchMemoryAddress);
     const Bytes mark{0xF0, 0x41, 0x10, 0x3D, 0x12, 0x05, 0x00, 0x00};
     const Bytes otherModel{0xF0, 0x41, 0x10, 0x3E, 0x12, 0x05, 0x00, 0x00, 0x01, 0x7A, 0xF7};
-    const Bytes image = test::MemoryImage(test::DistinctRecords());
-    const Bytes twoPatches = test::Dt1Pieces(image, {{384 * 63, 384}, {0, 256}, {256, 128}});
+    const auto records = test::DistinctRecords();
+    const Bytes twoPatches = Concat(
+        {test::Dt1Patches(records, {63}, {384}), test::Dt1Patches(records, {0}, {256, 128})});
     const Bytes notes{0x00, 0x90, 0x3C, 0x40, 0x10, 0x3E, 0x40, 0x00, 0xFF, 0x01, 0x01, 0x41};
     std::vector<std::pair<std::string, Bytes>> seeds{
         {"dump", dump},
