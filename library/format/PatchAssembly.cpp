@@ -14,7 +14,43 @@ bool IsSevenBit(std::uint8_t byte) {
     return byte < 0x80;
 }
 
+// Position of the first F0 or F7 from `from` on, or the size of bytes. Looked for a stretch at
+// a time, so that a search never runs far past the byte it stops at.
+std::size_t BodyEnd(std::span<const std::uint8_t> bytes, std::size_t from) {
+    constexpr std::size_t kStretch = 512;
+    const std::uint8_t* data = bytes.data();
+    for (; from < bytes.size(); from += kStretch) {
+        const std::size_t limit = std::min(bytes.size(), from + kStretch);
+        const auto* end =
+            static_cast<const std::uint8_t*>(std::memchr(data + from, kExclusiveEnd, limit - from));
+        const std::size_t stop = end == nullptr ? limit : static_cast<std::size_t>(end - data);
+        const auto* start = static_cast<const std::uint8_t*>(
+            std::memchr(data + from, kExclusiveStart, stop - from));
+        if (start != nullptr || end != nullptr) {
+            return start != nullptr ? static_cast<std::size_t>(start - data) : stop;
+        }
+    }
+    return bytes.size();
+}
+
 }  // namespace
+
+// Patch by patch, so that each patch's count of arrived bytes grows by what was new to it.
+void PatchMemory::Store(std::size_t offset, std::span<const std::uint8_t> data) {
+    std::copy(data.begin(), data.end(), image.get() + offset);
+    const std::size_t end = offset + data.size();
+    while (offset < end) {
+        const std::size_t patch = offset / kPatchRecordSize;
+        const std::size_t stop = std::min(end, (patch + 1) * kPatchRecordSize);
+        const auto first = arrived.begin() + static_cast<std::ptrdiff_t>(offset);
+        const auto last = arrived.begin() + static_cast<std::ptrdiff_t>(stop);
+        const bool allNew = std::memchr(&*first, 1, stop - offset) == nullptr;
+        arrivedCount[patch] +=
+            allNew ? stop - offset : static_cast<std::size_t>(std::count(first, last, 0));
+        std::fill(first, last, 1);
+        offset = stop;
+    }
+}
 
 PatchRecord PatchMemory::Record(std::size_t patch) const {
     PatchRecord record;
@@ -47,10 +83,7 @@ void AssemblyWalk::Feed(std::span<const std::uint8_t> bytes, std::uint64_t offse
                 continue;
             }
         } else {
-            while (end < bytes.size() && data[end] != kExclusiveStart &&
-                   data[end] != kExclusiveEnd) {
-                ++end;
-            }
+            end = BodyEnd(bytes, i);
             TakeBody(bytes.subspan(i, end - i));
             if (end == bytes.size()) {
                 return;
@@ -124,14 +157,7 @@ void AssemblyWalk::End() {
         Note(MessageUse::Kind::outsidePatchMemory, bodyBytes_ - 1);
     } else {
         const std::size_t stored = std::min(bodyBytes_ - 1, kPatchMemorySize - target_);
-        for (std::size_t k = 0; k < stored; ++k) {
-            const std::size_t at = target_ + k;
-            memory_.image[at] = pending_[k];
-            if (memory_.arrived[at] == 0) {
-                memory_.arrived[at] = 1;
-                ++memory_.arrivedCount[at / kPatchRecordSize];
-            }
-        }
+        memory_.Store(target_, std::span(pending_).first(stored));
         Note(MessageUse::Kind::patchData, bodyBytes_ - 1);
     }
 }

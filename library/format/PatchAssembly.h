@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -16,13 +17,17 @@
 namespace tessel::format {
 
 struct PatchMemory {
-    Bytes image = Bytes(kPatchMemorySize);
+    // Left uninitialised: only patches whose every byte arrived are read.
+    std::unique_ptr<std::uint8_t[]> image =
+        std::make_unique_for_overwrite<std::uint8_t[]>(kPatchMemorySize);
     Bytes arrived = Bytes(kPatchMemorySize);  // 1 where a byte arrived
     std::array<std::size_t, kPatchCount> arrivedCount{};
 
+    // data at offset, which it fits into.
+    void Store(std::size_t offset, std::span<const std::uint8_t> data);
     bool Held(std::size_t patch) const { return arrivedCount[patch] == kPatchRecordSize; }
     const std::uint8_t* RecordBytes(std::size_t patch) const {
-        return image.data() + patch * kPatchRecordSize;
+        return image.get() + patch * kPatchRecordSize;
     }
     PatchRecord Record(std::size_t patch) const;
 };
