@@ -18,9 +18,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "app/window/LibrarianDlg.h"
 #include "core/prompts/UserPrompts.h"
 #include "core/settings/SettingsStore.h"
+#include "app/window/LibrarianDlg.h"
 #include "midi/virtual/VirtualMidiService.h"
 
 namespace {
@@ -71,8 +71,7 @@ int Run(const QString& folder, int runs) {
     settings.WriteString("device", "PathDef", folder.toStdString());
     LibraryPrompts prompts(folder);
     midi::VirtualMidiService midi;
-    CLibrarianDlg window(
-        WindowServices{settings, prompts, settingsFolder.path(), settingsFolder.path(), midi});
+    CLibrarianDlg window(WindowServices{settings, prompts, settingsFolder.path(), settingsFolder.path(), midi});
     const double startup = MillisecondsOf([&] { window.show(); });
 
     auto* button = window.findChild<QPushButton*>("setDirectoryButton");
