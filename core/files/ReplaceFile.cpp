@@ -1,6 +1,7 @@
 #include "core/files/ReplaceFile.h"
 
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 #include <system_error>
@@ -17,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kNameAttempts = 8;
+constexpr int kMaxLinkHops = 40;  // as the kernel's own limit for a chain of links
 
 fs::path TemporarySibling(const fs::path& target) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -60,9 +62,46 @@ void KeepPermissionsOf(const fs::path& target, const fs::path& temporary) {
     }
 }
 
-}  // namespace
+// The file a chain of symbolic links ends in (it may not exist yet), so that the link itself
+// stays and its target is replaced; nothing for a chain that loops.
+std::optional<fs::path> ResolveLinks(fs::path path) {
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error))) {
+            return path;
+        }
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) {
+            return std::nullopt;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return std::nullopt;
+}
 
-bool ReplaceFileContent(const fs::path& target, std::string_view content) {
+bool IsWritable(const fs::path& file) {
+#if defined(_WIN32)
+    return _waccess(file.c_str(), 2) == 0;
+#else
+    return ::access(file.c_str(), W_OK) == 0;
+#endif
+}
+
+// An existing file its owner has marked read-only is not replaced. The rename would succeed
+// where writing to the file would not, and root may write anything, so the file's own write
+// bits decide as well as access().
+bool IsReadOnly(const fs::path& file) {
+    std::error_code error;
+    const auto status = fs::status(file, error);
+    if (error || !fs::exists(status)) {
+        return false;
+    }
+    constexpr auto kAnyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (status.permissions() & kAnyWrite) == fs::perms::none || !IsWritable(file);
+}
+
+bool ReplaceResolved(const fs::path& target, std::string_view content) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const fs::path temporary = TemporarySibling(target);
         std::FILE* file = CreateExclusive(temporary);
@@ -85,6 +124,16 @@ bool ReplaceFileContent(const fs::path& target, std::string_view content) {
         return false;
     }
     return false;
+}
+
+}  // namespace
+
+bool ReplaceFileContent(const fs::path& target, std::string_view content) {
+    const auto resolved = ResolveLinks(target);
+    if (!resolved || IsReadOnly(*resolved)) {
+        return false;
+    }
+    return ReplaceResolved(*resolved, content);
 }
 
 }  // namespace tessel
