@@ -208,7 +208,6 @@ TEST_F(SettingsStoreTest, WritesFollowLinksAndSpareReadOnlyFiles) {
             EXPECT_EQ(fs::read_symlink(folder_ / link), to) << c.name;
         }
         EXPECT_EQ(FolderEntries(), 1 + std::max<long>(1, std::ssize(c.links))) << c.name;
-        EXPECT_EQ(std::distance(fs::directory_iterator(real.parent_path()), {}), !c.links.empty());
     }
 }
 
