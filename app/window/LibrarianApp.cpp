@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include "app/window/LibrarianDlg.h"
+#include "core/settings/SettingsFolder.h"
 #include "core/settings/SettingsStore.h"
 #include "midi/rtmidi/RtMidiBackend.h"
 #include "midi/service/CompositeMidiService.h"
@@ -18,16 +19,20 @@ QString ExecutableFolder(const QString& executablePath) {
     return cut < 0 ? QString() : executablePath.left(cut);
 }
 
-QString SettingsPathFor(const QString& executablePath) {
-    return ExecutableFolder(executablePath) + QDir::separator() + QStringLiteral("tessel.ini");
+QString SettingsPathIn(const QString& folder) {
+    return folder + QDir::separator() + QLatin1StringView(kSettingsFileName);
 }
 
 std::unique_ptr<midi::MidiService> CreateProgramMidiService() {
     return midi::AssembleMidiService(midi::CreateRtMidiService()).service;
 }
 
-CLibrarianApp::CLibrarianApp(QString executablePath, UserPrompts& prompts, midi::MidiService& midi)
-    : executablePath_(std::move(executablePath)), prompts_(prompts), midi_(midi) {}
+CLibrarianApp::CLibrarianApp(QString executablePath, UserPrompts& prompts, midi::MidiService& midi,
+                             std::filesystem::path userConfigFolder)
+    : executablePath_(std::move(executablePath)),
+      prompts_(prompts),
+      midi_(midi),
+      userConfigFolder_(std::move(userConfigFolder)) {}
 
 CLibrarianApp::~CLibrarianApp() = default;
 
@@ -36,12 +41,15 @@ void CLibrarianApp::SetWindowCreatedHandler(std::function<void(CLibrarianDlg&)> 
 }
 
 bool CLibrarianApp::Startup() {
-    settingsPath_ = SettingsPathFor(executablePath_);
+    const QString executableFolder = ExecutableFolder(executablePath_);
+    const auto settingsFolder = ChooseSettingsFolder(
+        std::filesystem::path(executableFolder.toStdU16String()), userConfigFolder_);
+    settingsFolder_ = QString::fromStdU16String(settingsFolder.u16string());
+    settingsPath_ = SettingsPathIn(settingsFolder_);
     settings_ =
         std::make_unique<SettingsStore>(std::filesystem::path(settingsPath_.toStdU16String()));
     {
-        CLibrarianDlg window({*settings_, prompts_, ExecutableFolder(executablePath_),
-                              ExecutableFolder(executablePath_), midi_});
+        CLibrarianDlg window({*settings_, prompts_, executableFolder, settingsFolder_, midi_});
         if (windowCreated_) {
             windowCreated_(window);
         }

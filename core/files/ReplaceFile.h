@@ -2,6 +2,8 @@
 // Replaces a file's content as one step: the bytes go to a new temporary file in the same
 // folder, are flushed to the disk, and the temporary file is renamed over the target. A
 // failure at any point leaves the old file exactly as it was and removes the temporary file.
+// A symbolic link stays a link: the file it leads to is the one replaced. A read-only file is
+// left as it is and the call fails.
 #include <filesystem>
 #include <string_view>
 #include <system_error>

@@ -51,6 +51,15 @@ bool IsComment(std::string_view text) {
     return !trimmed.empty() && (trimmed.front() == ';' || trimmed.front() == '#');
 }
 
+// A value enclosed in a pair of the same quote, double or single, is read without them.
+std::string_view Unquoted(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != text.npos;
 }
@@ -142,7 +151,7 @@ std::optional<std::string> IniDocument::Find(std::string_view section, std::stri
         return std::nullopt;
     }
     const std::string_view text = lines_[entry->line].text;
-    return std::string(Trim(text.substr(entry->equalsPos + 1)));
+    return std::string(Unquoted(Trim(text.substr(entry->equalsPos + 1))));
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {

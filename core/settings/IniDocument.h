@@ -2,7 +2,8 @@
 // The lines of an initialisation file held in memory, each with its own line end, so that a
 // rewrite changes only the line it has to and keeps comments, unknown keys and blank lines.
 //   [Section]        header: the name between the brackets, surrounding blanks ignored
-//   Key = Value      entry: key before the first '=', value after it, both trimmed
+//   Key = Value      entry: key before the first '=', value after it, both trimmed; a value
+//                    enclosed in a pair of double or single quotes is read without them
 // Any other line (comments, stray text) is carried through untouched. Sections and keys are
 // looked up without regard to ASCII case; the first matching section and key win.
 #include <cstddef>

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <system_error>
 
-#include "core/settings/IniDocument.h"
 #include "core/files/ReplaceFile.h"
+#include "core/settings/IniDocument.h"
 
 namespace tessel {
 namespace {

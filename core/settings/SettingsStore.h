@@ -1,8 +1,10 @@
 #pragma once
-// Keyed values in "tessel.ini": [section] header lines and key=value lines, values unquoted.
-// Sections and keys are matched without regard to case and written exactly as given; every
-// other line of the file is kept. One lock is held around each operation, and each write
-// replaces the file atomically (temporary file in the same folder, then rename).
+// Keyed values in "tessel.ini": [section] header lines and key=value lines, values written
+// unquoted and read without a pair of enclosing quotes. Sections and keys are matched without
+// regard to case and written exactly as given; every other line of the file is kept. One lock
+// is held around each operation, and each write replaces the file atomically (temporary file
+// in the same folder, then rename; a symbolic link keeps leading to the new file, and a
+// read-only file is not written).
 #include <filesystem>
 #include <mutex>
 #include <string>

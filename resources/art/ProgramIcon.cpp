@@ -39,22 +39,22 @@ void DrawTiles(QPainter& painter, double size) {
     }
 }
 
-QPixmap RenderIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+}  // namespace
+
+QImage ProgramIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     DrawBody(painter, size);
     DrawTiles(painter, size);
-    return pixmap;
+    return image;
 }
-
-}  // namespace
 
 QIcon ProgramIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        icon.addPixmap(RenderIcon(size));
+    for (int size : kProgramIconSizes) {
+        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
     }
     return icon;
 }

@@ -1,5 +1,7 @@
 #include "core/settings/SettingsStore.h"
 
+#include "core/settings/SettingsFolder.h"
+
 #include <atomic>
 #include <climits>
 #include <csignal>
@@ -45,13 +47,16 @@ TEST_F(SettingsStoreTest, HandWrittenFileReadsAsWritten) {
         "DerPath=before any section\r\n[Config]\r\n"
         "  derpath = C:\\Synth\\JD800\\Factory A.syx  \r\n"
         ";PathDef=commented out\r\nPathDef\r\nPAR_RANGE=9\r\n\r\n"
-        "[DEVICE]\r\nMidiIn=\"quoted\"\r\nMidiChanel\t=\t3\r\n[config]\r\npar_Velo=90\r\n");
+        "[DEVICE]\r\nMidiIn=\"quoted\"\r\nMidiOut= ' single ' \r\nPathDef=\"C:\\x'\r\n"
+        "MidiID=\"5\"\r\nx=\"\r\nMidiChanel\t=\t3\r\n[config]\r\npar_Velo=90\r\n");
     SettingsStore store(File());
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"config", "DerPath", "C:\\Synth\\JD800\\Factory A.syx"},
         {"config", "PathDef", "-"},  // commented out, or no '='
-        {"device", "MidiIn", "\"quoted\""},
-        {"device", "MidiOut", "-"},
+        {"device", "MidiIn", "quoted"},
+        {"device", "MidiOut", " single "},
+        {"device", "PathDef", "\"C:\\x'"},  // quotes that do not pair stay
+        {"device", "x", "\""},
         {"config", "par_Velo", "-"},  // a second section of the same name is not read
         {"preview", "MidiIn", "-"}};
     for (const auto& [section, key, expected] : cases) {
@@ -59,6 +64,7 @@ TEST_F(SettingsStoreTest, HandWrittenFileReadsAsWritten) {
     }
     EXPECT_EQ(store.ReadInt("config", "par_Range", 4), 9);
     EXPECT_EQ(store.ReadInt("device", "MidiChanel", 1), 3);
+    EXPECT_EQ(store.ReadInt("device", "MidiID", 17), 5);
 }
 
 TEST_F(SettingsStoreTest, ReadIntTakesSignAndLeadingDigits) {
@@ -166,6 +172,68 @@ TEST_F(SettingsStoreTest, OldFileStaysWholeWhenTheReplacementCannotBeWritten) {
     EXPECT_FALSE(written);
     EXPECT_EQ(Read(File()), before);
     EXPECT_EQ(FolderEntries(), 1) << "temporary file left behind";
+}
+
+// A link stays a link and its target takes the new content; a read-only file (its write bits
+// cleared, which stops root too) and a loop of links are left as they are.
+TEST_F(SettingsStoreTest, WritesFollowLinksAndSpareReadOnlyFiles) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<fs::path, fs::path>> links;  // link in folder_, what it holds
+        bool readOnly;
+        bool written;
+    };
+    const fs::path real = folder_ / "real" / "settings.ini";
+    const Case cases[] = {
+        {"relative link", {{"tessel.ini", "real/settings.ini"}}, false, true},
+        {"chain of links", {{"tessel.ini", "mid.ini"}, {"mid.ini", real}}, false, true},
+        {"read-only file", {}, true, false},
+        {"link to a read-only file", {{"tessel.ini", "real/settings.ini"}}, true, false},
+        {"loop of links", {{"tessel.ini", "loop.ini"}, {"loop.ini", "tessel.ini"}}, false, false}};
+    const std::string before = "[config]\r\npar_Range=5\r\n";
+    for (const auto& c : cases) {
+        fs::remove_all(folder_);
+        fs::create_directories(real.parent_path());
+        const fs::path target = c.links.empty() ? File() : real;
+        std::ofstream(target, std::ios::binary) << before;
+        for (const auto& [link, to] : c.links) {
+            fs::create_symlink(to, folder_ / link);
+        }
+        if (c.readOnly) {
+            fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+        }
+        EXPECT_EQ(SettingsStore(File()).WriteInt("config", "par_Range", 6), c.written) << c.name;
+        EXPECT_EQ(Read(target), c.written ? "[config]\r\npar_Range=6\r\n" : before) << c.name;
+        for (const auto& [link, to] : c.links) {
+            EXPECT_EQ(fs::read_symlink(folder_ / link), to) << c.name;
+        }
+        EXPECT_EQ(FolderEntries(), 1 + std::max<long>(1, std::ssize(c.links))) << c.name;
+    }
+}
+
+// Root writes into any folder that exists, so the executable folder that cannot be written
+// here is one that cannot be created: it would lie under a regular file.
+TEST_F(SettingsStoreTest, SettingsStayBesideTheExecutableWhileItsFolderCanBeWritten) {
+    Write("");
+    const fs::path config = folder_ / "config" / "tessel";
+    const std::tuple<fs::path, fs::path, fs::path> cases[] = {
+        {folder_, config, folder_},
+        {File() / "bin", config, config},
+        {File() / "bin", File() / "tessel", File() / "tessel"},  // writes fail later
+        {File() / "bin", "", File() / "bin"}};
+    for (const auto& [executable, user, expected] : cases) {
+        EXPECT_EQ(ChooseSettingsFolder(executable, user), expected) << executable << " " << user;
+    }
+    EXPECT_EQ(fs::status(config).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(config.parent_path()).permissions(), fs::perms::owner_all);
+    const std::tuple<const char*, const char*, fs::path> homes[] = {
+        {"/x/cfg", "/home/u", "/x/cfg/tessel"},
+        {"x/cfg", "/home/u", "/home/u/.config/tessel"},  // a relative folder is ignored
+        {nullptr, "/home/u", "/home/u/.config/tessel"},
+        {nullptr, nullptr, ""}};
+    for (const auto& [xdg, home, expected] : homes) {
+        EXPECT_EQ(UserConfigFolder(xdg, home), expected) << (xdg ? xdg : "unset");
+    }
 }
 
 TEST_F(SettingsStoreTest, PathsLongerThan260CharactersWork) {

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/settings/SettingsFolder.h"
 #include "core/settings/SettingsStore.h"
 #include "midi/virtual/DemoBank.h"
 
@@ -55,12 +56,14 @@ bool WriteSettings(const std::filesystem::path& file, const std::filesystem::pat
 
 }  // namespace
 
-Result SetUp(const std::filesystem::path& binFolder) {
+Result SetUp(const std::filesystem::path& binFolder,
+             const std::filesystem::path& userConfigFolder) {
     std::error_code error;
-    const auto folder = std::filesystem::absolute(binFolder, error);
-    if (error || !std::filesystem::is_directory(folder, error)) {
+    const auto bin = std::filesystem::absolute(binFolder, error);
+    if (error || !std::filesystem::is_directory(bin, error)) {
         return {Outcome::Failed, "not a folder: " + binFolder.string()};
     }
+    const auto folder = ChooseSettingsFolder(bin, userConfigFolder);
     const auto settings = folder / kSettingsFileName;
     if (std::filesystem::exists(settings, error) || error) {
         return {Outcome::AlreadyConfigured, settings.string()};

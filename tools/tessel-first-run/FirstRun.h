@@ -4,9 +4,10 @@
 #include <filesystem>
 #include <string>
 
+#include "core/settings/SettingsFolder.h"
+
 namespace tessel::first_run {
 
-inline constexpr char kSettingsFileName[] = "tessel.ini";
 inline constexpr char kDemoFolderName[] = "demo-library";
 inline constexpr char kDemoFileName[] = "Virtual JD-800 demo.syx";
 
@@ -17,8 +18,10 @@ struct Result {
     std::string detail;  // what failed, for the console
 };
 
-// Writes the demo dump (unless a file of that name is there) and then BINFOLDER/tessel.ini.
-// An existing tessel.ini is never touched, and nothing else is written then.
-Result SetUp(const std::filesystem::path& binFolder);
+// Writes the demo dump (unless a file of that name is there) and then tessel.ini, both in the
+// folder the program keeps its settings in: BINFOLDER when it can be written, else
+// `userConfigFolder`. An existing tessel.ini is never touched, and nothing else is written then.
+Result SetUp(const std::filesystem::path& binFolder,
+             const std::filesystem::path& userConfigFolder = UserConfigFolder());
 
 }  // namespace tessel::first_run

@@ -1,5 +1,6 @@
 // tessel-first-run BINFOLDER: gives a fresh build a settings file that uses the virtual
-// instrument and a demo library; an existing tessel.ini is left as it is.
+// instrument and a demo library, where the program in BINFOLDER keeps its settings; an
+// existing tessel.ini is left as it is.
 #include <iostream>
 
 #include "tools/tessel-first-run/FirstRun.h"
