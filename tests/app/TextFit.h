@@ -7,14 +7,14 @@
 
 namespace tessel::test {
 
-inline void ExpectTextFits(const QWidget& widget, const QString& text) {
+inline void ExpectTextFits(const QWidget& widget, QString text) {
     const auto* label = qobject_cast<const QLabel*>(&widget);
     if (label != nullptr && label->wordWrap()) {
         EXPECT_LE(label->heightForWidth(label->width()), label->height()) << text.toStdString();
         return;
     }
     const QFontMetrics metrics(widget.font());
-    EXPECT_LE(metrics.horizontalAdvance(QString(text).remove('&')), widget.contentsRect().width())
+    EXPECT_LE(metrics.horizontalAdvance(text.remove('&')), widget.contentsRect().width())
         << text.toStdString();
     EXPECT_LE(metrics.height(), widget.height()) << text.toStdString();
 }
