@@ -63,7 +63,6 @@ TEST(TemplateDialog, ListEntriesContinueAtTheNextMultipleOfTheirTabStop) {
 TEST(TemplateDialog, AltLetterFocusesTheControl) {
     const std::tuple<const DialogTemplate& (*)(), Qt::Key, const char*> cases[] = {
         {&templates::MainWindowTemplate, Qt::Key_H, "searchField"},
-        {&templates::MainWindowTemplate, Qt::Key_W, "previewTypeCombo"},
         {&templates::MainWindowTemplate, Qt::Key_O, "tempoSlider"},
         {&templates::ChangeNameTemplate, Qt::Key_E, "nameField"},
         {&templates::MidiSettingsTemplate, Qt::Key_M, "midiInList"},

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/dialogs/MidiSettingsDlg.h"
 #include "app/window/LibrarianDlg.h"
@@ -29,11 +30,11 @@ std::string DeviceLines(const MidiConfiguration& c) {
 
 // A main window on `service`, with a settings file holding `deviceLines` in section device.
 struct MidiWindow {
-    MidiWindow(MidiService& service, const std::string& deviceLines, bool shown = true) {
+    MidiWindow(MidiService& service, const std::string& deviceLines) {
         std::ofstream(folder.filePath("tessel.ini").toStdString()) << "[device]\n" << deviceLines;
         window = std::make_unique<CLibrarianDlg>(
             WindowServices{store, prompts, folder.path(), folder.path(), service});
-        window->setVisible(shown);
+        window->show();
     }
     // Clicks "&Midi Settings..." with `script` playing the user in the dialog.
     void RunSettings(const Script& script) {
@@ -60,7 +61,7 @@ TEST(MidiSettings, IdFieldReadsLikeTheCLibrary) {
         {"007", 7}, {"+-5", 0}, {"- 5", 0}, {"-", 0}, {"0x10", 0},
         {QString::fromUtf8("\uFF11\uFF12"), 0},  // digits of other scripts are not decimal
         // beyond int: the nearest end, never a wrapped value
-        {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"99999999999999999999999", INT_MAX},
+        {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"18446744073709551616", INT_MAX},
         {"-2147483648", INT_MIN}, {"-2147483649", INT_MIN}};
     // clang-format on
     for (const auto& [text, value] : cases) {
@@ -121,7 +122,6 @@ TEST(MidiSettings, OpensOnTheStoredValuesAndOkStoresTheChosenOnes) {
         MidiWindow fixture(service, DeviceLines(c.stored));
         service.Events();
         fixture.RunSettings(c.script);
-        EXPECT_EQ(DeviceLines(fixture.window->Ports().Configuration()), DeviceLines(c.expected));
         EXPECT_EQ(DeviceLines(fixture.Stored()), DeviceLines(c.expected));
         EXPECT_EQ(service.Events(), c.outputEvents);  // the input stays closed
     }
@@ -131,12 +131,11 @@ TEST(MidiSettings, OpensOnTheStoredValuesAndOkStoresTheChosenOnes) {
 // length. Without the window passing on the output's done notice the send would time out;
 // without the input's, the wait for the reply.
 std::optional<std::size_t> RequestFirstBlock(CLibrarianDlg& window) {
-    std::optional<std::size_t> received;
     if (!window.Sysex().BeginTransfer()) {
-        return received;
+        return std::nullopt;
     }
     window.Ports().StartMidiIn();
-    received = RequestAndWait(window.Sysex(), 0, window.Ports().DeviceByte());
+    const auto received = RequestAndWait(window.Sysex(), 0, window.Ports().DeviceByte());
     window.Sysex().EndTransfer();
     window.Ports().CloseMidiIn();
     return received;
@@ -150,24 +149,17 @@ TEST(MidiWindow, DoneNoticesReachTheWorkerAndClosingEndsItsWaitWithoutAMessage) 
     RunOnWorker([&] { received = RequestFirstBlock(*fixture.window); });
     EXPECT_EQ(received, std::optional<std::size_t>(266));
 
+    // The window closes while the worker waits for a reply that never comes.
     service.Instrument().SetSilent(true);
-    service.Instrument().WaitIdle(10s);
-    service.Instrument().ClearLog();
-    std::atomic<bool> finished{false};
-    std::thread worker([&] {
-        RequestFirstBlock(*fixture.window);
-        finished = true;
+    std::chrono::steady_clock::time_point closed;
+    QTimer::singleShot(300, fixture.window.get(), [&] {
+        closed = std::chrono::steady_clock::now();
+        fixture.window->findChild<QPushButton*>("quitButton")->click();
     });
-    // Once the request has reached the instrument the worker waits for the reply.
-    ASSERT_TRUE(PumpUntil([&] { return !service.Instrument().ReceivedLog().empty(); }));
-    const auto closed = std::chrono::steady_clock::now();
-    fixture.window->findChild<QPushButton*>("quitButton")->click();
-    while (!finished && std::chrono::steady_clock::now() - closed < 10s) {
-        std::this_thread::sleep_for(1ms);
-    }
+    RunOnWorker([&] { received = RequestFirstBlock(*fixture.window); });
     // Far below the 2 s reply time-out that would end the wait otherwise.
     EXPECT_LT(std::chrono::steady_clock::now() - closed, 1500ms);
-    worker.join();
+    EXPECT_EQ(received, std::nullopt);
     EXPECT_TRUE(fixture.prompts.Messages().empty());
     EXPECT_FALSE(fixture.window->Ports().IsMidiOutOpen() || fixture.window->Ports().IsMidiInOpen());
 }

@@ -37,6 +37,7 @@ TEST(QueuedNotices, DeliversOnTheOwningThreadInPostedOrderUntilClosed) {
     EXPECT_EQ(handler.seen, expected);
     notices.PostShortMessage(1, {});
     notices.Close();
+    notices.PostShortMessage(2, {});
     QTest::qWait(50);
     EXPECT_EQ(handler.seen.size(), 52u);
 }
