@@ -31,7 +31,7 @@ QString Latin1(std::string_view bytes) {
 // capitalises after every non-letter (A-Z and a-z are the letters); OK stores 16 bytes from
 // 32 to 127, the text padded with blanks; Cancel stores nothing.
 TEST(ChangeNameDlg, ShowsTheNameAndStoresTheFieldOnOkOnly) {
-    enum Finish { kReturn, kOk, kCancel };
+    enum Finish { kReturn, kOk = ids::kOkButton, kCancel = ids::kCancelButton };
     struct Case {
         std::string_view stored;
         const char* shown;  // Latin-1, nullptr: not checked
@@ -80,8 +80,7 @@ TEST(ChangeNameDlg, ShowsTheNameAndStoresTheFieldOnOkOnly) {
             if (c.finish == kReturn) {
                 QTest::keyClick(dialog.NameEdit(), Qt::Key_Return);
             } else {
-                dialog.Control<QPushButton>(c.finish == kOk ? ids::kOkButton : ids::kCancelButton)
-                    ->click();
+                dialog.Control<QPushButton>(c.finish)->click();
             }
             return false;  // the key or the click stands
         });

@@ -34,21 +34,15 @@ void OnWorker(const std::function<void()>& work) {
 }
 
 // Runs `action` on the active modal widget as soon as one is shown.
-void WhenModalAppears(std::function<void(QWidget&)> action) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout,
-                     [timer, ticks = 0, action = std::move(action)]() mutable {
-                         QWidget* modal = QApplication::activeModalWidget();
-                         const bool shown = modal != nullptr && modal->isVisible();
-                         if (shown || ++ticks > 1000) {
-                             timer->stop();
-                             timer->deleteLater();
-                         }
-                         if (shown) {
-                             action(*modal);
-                         }
-                     });
-    timer->start(10);
+void WhenModalAppears(std::function<void(QWidget&)> action, int triesLeft = 1000) {
+    QTimer::singleShot(10, [action = std::move(action), triesLeft]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal->isVisible()) {
+            action(*modal);
+        } else if (triesLeft > 0) {
+            WhenModalAppears(std::move(action), triesLeft - 1);
+        }
+    });
 }
 
 // The next box's caption, text and buttons; it is answered with `click` (NoButton: Escape).

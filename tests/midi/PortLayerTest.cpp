@@ -16,6 +16,7 @@ FakeService& Fake(MidiRig& rig) {
 // The events on the ports, then the messages shown.
 TEST(PortLayer, OpensTheOutputNamedInTheSettings) {
     const Texts device0{"out-open:0", "out-reset"};
+    // clang-format off
     const std::tuple<const char*, std::vector<FakeDevice>, const char*, Texts> cases[] = {
         {"exact name", kThreeDevices, "JD Cable", {"out-open:1", "out-reset"}},
         {"absent name falls back to device 0", kThreeDevices, "Gone", device0},
@@ -25,16 +26,13 @@ TEST(PortLayer, OpensTheOutputNamedInTheSettings) {
         {"nothing stored opens nothing", kThreeDevices, nullptr, {}},
         {"<None> is a name like any other", kThreeDevices, "<None>", device0},
         {"no devices at all", {}, "JD Cable", {}},
-        {"a failing capability query is skipped",
-         {{"JD Cable", true}, {"Other"}, {"JD Cable"}},
-         "JD Cable",
-         {"out-open:2", "out-reset"}},
+        {"a failing capability query is skipped", {{"JD Cable", true}, {"Other"}, {"JD Cable"}},
+         "JD Cable", {"out-open:2", "out-reset"}},
         {"only failing queries fall back to device 0", {{"JD Cable", true}}, "JD Cable", device0},
-        {"a device in use",
-         {{"JD Cable", false, MidiError::kAllocated}},
-         "JD Cable",
+        {"a device in use", {{"JD Cable", false, MidiError::kAllocated}}, "JD Cable",
          {"out-open:0", "The MIDI output device is already in use."}},
     };
+    // clang-format on
     for (const auto& [name, devices, stored, events] : cases) {
         MidiRig rig(std::make_unique<FakeService>(devices));
         if (stored != nullptr) {
