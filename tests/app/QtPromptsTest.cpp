@@ -4,7 +4,7 @@
 #include "core/prompts/QtPrompts.h"
 
 #include <atomic>
-#include <thread>
+#include <future>
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
@@ -22,15 +22,13 @@
 namespace tessel {
 namespace {
 
+using namespace std::chrono_literals;
+
 // Runs `work` on a worker thread while this (GUI) thread handles events.
 void OnWorker(const std::function<void()>& work) {
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        work();
-        done = true;
-    });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000));
-    worker.join();
+    auto worker = std::async(std::launch::async, work);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return worker.wait_for(0s) == std::future_status::ready; }, 10000));
 }
 
 // Runs `action` on the active modal widget as soon as one is shown.

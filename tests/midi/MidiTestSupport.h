@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -61,13 +62,8 @@ inline bool PumpUntil(const std::function<bool()>& done, std::chrono::millisecon
 
 // Runs `work` on a worker thread while this (window) thread handles notices.
 inline void RunOnWorker(const std::function<void()>& work) {
-    std::atomic<bool> finished{false};
-    std::thread worker([&] {
-        work();
-        finished = true;
-    });
-    PumpUntil([&] { return finished.load(); }, 30s);
-    worker.join();
+    auto worker = std::async(std::launch::async, work);
+    PumpUntil([&] { return worker.wait_for(0s) == std::future_status::ready; }, 30s);
 }
 
 struct MidiRig {

@@ -144,5 +144,30 @@ TEST(SysexTransfer, OnlyATransfersWorkerSendsWhileItRunsAndOnlyItWaits) {
     EXPECT_TRUE(Messages(rig.prompts).empty());
 }
 
+struct FailingMemory final : SysexBlockMemory {
+    std::unique_ptr<SysexBlock> Allocate() override {
+        return fail == "alloc" ? nullptr : SysexBlockMemory::Allocate();
+    }
+    bool Lock(SysexBlock&) override { return fail != "Lock"; }
+    bool Free(SysexBlock&) override { return fail != "free"; }
+    std::string fail;
+};
+
+TEST(SysexTransfer, MemoryFailuresShowTheirTextAndLeaveTheBlockFree) {
+    for (const std::string fail : {"alloc", "Lock", "free"}) {
+        MidiRig rig;
+        auto memory = std::make_shared<FailingMemory>();
+        memory->fail = fail;
+        SysexTransfer sysex(rig.ports, rig.prompts, 400ms, memory);
+        if (sysex.TakeSysexBlock(13)) {
+            sysex.ReleaseSysexBlock();
+        }
+        EXPECT_EQ(Messages(rig.prompts), Texts{"Unable to " + fail + " memory block"});
+        memory->fail.clear();
+        EXPECT_TRUE(sysex.TakeSysexBlock(13)) << fail;
+        sysex.ReleaseSysexBlock();
+    }
+}
+
 }  // namespace
 }  // namespace tessel::midi::testing
