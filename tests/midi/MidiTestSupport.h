@@ -41,17 +41,24 @@ inline Texts Messages(const ScriptedPrompts& prompts) {
 }
 
 // Forwards the notices as the main window does: short messages are kept, done notices go
-// to the System Exclusive transfer. Notices arrive on the thread that made the rig.
+// to the System Exclusive transfer.
 class NoticeForwarder final : public MidiNoticeHandler {
 public:
-    void CaptureEvent(std::uint32_t message, ArrivalTime) override { captured_.push_back(message); }
+    void CaptureEvent(std::uint32_t message, ArrivalTime) override {
+        std::lock_guard lock(lock_);
+        captured_.push_back(message);
+    }
     void OnMidiOutDone(MidiHeader*) override { sysex->OnMidiOutDone(); }
     void OnMidiInLongData(MidiHeader*) override { sysex->OnMidiInLongData(); }
-    std::vector<std::uint32_t> Captured() const { return captured_; }
+    std::vector<std::uint32_t> Captured() const {
+        std::lock_guard lock(lock_);
+        return captured_;
+    }
 
     SysexTransfer* sysex = nullptr;
 
 private:
+    mutable std::mutex lock_;
     std::vector<std::uint32_t> captured_;
 };
 
