@@ -1,24 +1,47 @@
+// The Qt prompts driven from inside their own event loops, so that a test never waits on a
+// person; a box that has not appeared within about ten seconds is given up, so that a broken
+// test fails instead of hanging.
 #include "core/prompts/QtPrompts.h"
 
 #include <atomic>
-#include <chrono>
-#include <thread>
+#include <future>
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
-#include "tests/app/ModalHelpers.h"
+#include "tests/library/QStringPrinter.h"
 
 namespace tessel {
 namespace {
 
-using test::SpinUntil;
-using test::WhenModalAppears;
+using namespace std::chrono_literals;
+
+// Runs `work` on a worker thread while this (GUI) thread handles events.
+void OnWorker(const std::function<void()>& work) {
+    auto worker = std::async(std::launch::async, work);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return worker.wait_for(0s) == std::future_status::ready; }, 10000));
+}
+
+// Runs `action` on the active modal widget as soon as one is shown.
+void WhenModalAppears(std::function<void(QWidget&)> action, int triesLeft = 1000) {
+    QTimer::singleShot(10, [action = std::move(action), triesLeft]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal->isVisible()) {
+            action(*modal);
+        } else if (triesLeft > 0) {
+            WhenModalAppears(std::move(action), triesLeft - 1);
+        }
+    });
+}
 
 // The next box's caption, text and buttons; it is answered with `click` (NoButton: Escape).
 std::shared_ptr<QStringList> AnswerNextBox(QMessageBox::StandardButton click) {
@@ -29,119 +52,78 @@ std::shared_ptr<QStringList> AnswerNextBox(QMessageBox::StandardButton click) {
         for (auto* button : box.buttons()) {
             *seen << button->text().remove('&');
         }
-        click == QMessageBox::NoButton ? box.reject() : box.button(click)->click();
+        click == QMessageBox::NoButton ? QTest::keyClick(&box, Qt::Key_Escape)
+                                       : box.button(click)->click();
     });
     return seen;
 }
 
+// A worker's message is shown by the GUI thread while the worker waits.
 TEST(QtPromptsTest, BoxesCarryTheCaptionTheTextAndTheirButtons) {
     QtPrompts prompts;
     auto seen = AnswerNextBox(QMessageBox::Ok);
-    prompts.ShowMessage("Busy");
+    OnWorker([&] { prompts.ShowMessage("Busy"); });
     EXPECT_EQ(*seen, QStringList({"Tessel", "Busy", "OK"}));
     seen = AnswerNextBox(QMessageBox::Yes);
     EXPECT_TRUE(prompts.AskYesNo("Sure ?"));
     EXPECT_EQ(*seen, QStringList({"Tessel", "Sure ?", "Yes", "No"}));
-    seen = AnswerNextBox(QMessageBox::No);
+    AnswerNextBox(QMessageBox::No);
     EXPECT_FALSE(prompts.AskYesNo("Sure ?"));
     AnswerNextBox(QMessageBox::NoButton);
     EXPECT_FALSE(prompts.AskYesNo("Sure ?"));
 }
 
-TEST(QtPromptsTest, WorkerMessageIsShownByTheGuiThreadWhileTheWorkerWaits) {
-    QtPrompts prompts;
-    const auto seen = AnswerNextBox(QMessageBox::Ok);
-    std::atomic<bool> returned{false};
-    std::thread worker([&] {
-        prompts.ShowMessage("Receive failed");
-        returned = true;
-    });
-    EXPECT_TRUE(SpinUntil([&] { return !seen->isEmpty(); }));
-    EXPECT_TRUE(SpinUntil([&] { return returned.load(); }));
-    worker.join();
-    EXPECT_EQ(seen->value(1), "Receive failed");
-}
-
-// The window closes while a worker's box is up and nobody has answered it.
-TEST(QtPromptsTest, ShutdownEndsAWorkersWaitAndClosesItsBox) {
+// The window closes with a worker's box unanswered: the worker is released and the box goes.
+TEST(QtPromptsTest, ShutdownReleasesAWorkerWaitingOnItsBox) {
     QtPrompts prompts;
     QPointer<QWidget> shownBox;
     std::atomic<bool> returned{false};
     bool returnedBeforeShutdown = true;
-    std::chrono::steady_clock::time_point shutdownAt;
+    const auto closedByTest = std::make_shared<bool>(false);
     WhenModalAppears([&](QWidget& w) {
         shownBox = &w;
         returnedBeforeShutdown = returned;
-        shutdownAt = std::chrono::steady_clock::now();
         prompts.Shutdown();
+        // Should the box stay, the test closes it rather than hang.
+        QTimer::singleShot(3000, &w, [&w, closedByTest] { *closedByTest = w.close(); });
     });
-    std::thread worker([&] {
+    OnWorker([&] {
         prompts.ShowMessage("Time-out");
         returned = true;
     });
-    EXPECT_TRUE(SpinUntil([&] { return returned.load(); }));
-    worker.join();
     EXPECT_FALSE(returnedBeforeShutdown);
-    EXPECT_LT(std::chrono::steady_clock::now() - shutdownAt, std::chrono::milliseconds(2500));
-    EXPECT_TRUE(SpinUntil([&] { return shownBox.isNull() || !shownBox->isVisible(); }));
-
-    std::thread([&] { prompts.ShowMessage("after close"); }).join();  // returns by itself
-    QApplication::processEvents();
+    EXPECT_FALSE(*closedByTest);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownBox.isNull() || !shownBox->isVisible(); }));
+    OnWorker([&] { prompts.ShowMessage("after close"); });  // returns by itself
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-// The GUI thread is busy elsewhere (no events processed) when the prompts go away.
-TEST(QtPromptsTest, DestroyingThePromptsReleasesAWaitingWorker) {
-    auto prompts = std::make_unique<QtPrompts>();
-    std::thread worker([raw = prompts.get()] { raw->ShowMessage("pending"); });
-    for (int i = 0; i < 10000 && prompts->WaitingWorkers() == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_EQ(prompts->WaitingWorkers(), 1);
-    prompts.reset();
-    worker.join();
-    QApplication::processEvents();
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
-TEST(QtPromptsTest, ChooseFolderStartsAtTheFolderAndSucceedsOnlyWhenConfirmed) {
+TEST(QtPromptsTest, FileDialogsStartWhereAskedAndAnswerOnlyWhenConfirmed) {
     QTemporaryDir root;
     const QString sub = QDir(root.path()).filePath("banks");
     QDir().mkpath(sub);
+    QtPrompts prompts;
+    const auto answer = [&](bool confirm, const QString& typed) {
+        WhenModalAppears(
+            [confirm, typed, sub, start = QDir(root.path()).absolutePath()](QWidget& w) {
+                auto& dialog = dynamic_cast<QFileDialog&>(w);
+                EXPECT_EQ(dialog.directory().absolutePath(), start);
+                dialog.setDirectory(sub);
+                if (!typed.isEmpty()) {  // what a user types (selectFile() spares a focused field)
+                    dialog.findChild<QLineEdit*>("fileNameEdit")->setText(typed);
+                }
+                confirm ? static_cast<QDialog&>(dialog).accept() : dialog.reject();
+            });
+    };
     for (const bool confirm : {true, false}) {
-        QtPrompts prompts;
-        QString startedAt;
-        WhenModalAppears([&](QWidget& w) {
-            auto& dialog = dynamic_cast<QFileDialog&>(w);
-            startedAt = dialog.directory().absolutePath();
-            dialog.setDirectory(sub);
-            confirm ? static_cast<QDialog&>(dialog).accept() : dialog.reject();
-        });
         QString folder = root.path();
+        answer(confirm, "");
         EXPECT_EQ(prompts.ChooseFolder(folder), confirm);
         EXPECT_EQ(folder, confirm ? QDir::toNativeSeparators(sub) : root.path());
-        EXPECT_EQ(startedAt, QDir(root.path()).absolutePath());
     }
-}
-
-TEST(QtPromptsTest, SaveDialogStartsAtTheRequestAndAddsTheDefaultSuffix) {
-    QTemporaryDir root;
-    QtPrompts prompts;
-    QString startedAt;
-    QStringList filters;
-    WhenModalAppears([&](QWidget& w) {
-        auto& dialog = dynamic_cast<QFileDialog&>(w);
-        startedAt = dialog.directory().absolutePath();
-        filters = dialog.nameFilters();
-        // What a user types (selectFile() would leave a focused field alone).
-        dialog.findChild<QLineEdit*>("fileNameEdit")->setText("mybank");
-        static_cast<QDialog&>(dialog).accept();
-    });
-    const auto answer =
-        prompts.AskSaveFile({"Sysex file (*.syx);;All files (*)", "syx", root.path(), "bank.syx"});
-    EXPECT_EQ(answer, QDir::toNativeSeparators(QDir(root.path()).filePath("mybank.syx")));
-    EXPECT_EQ(startedAt, QDir(root.path()).absolutePath());
-    EXPECT_EQ(filters, QStringList({"Sysex file (*.syx)", "All files (*)"}));
+    answer(true, "mybank");  // the default suffix is added
+    EXPECT_EQ(prompts.AskSaveFile({"Sysex file (*.syx)", "syx", root.path(), "bank.syx"}),
+              QDir::toNativeSeparators(QDir(sub).filePath("mybank.syx")));
 }
 
 }  // namespace

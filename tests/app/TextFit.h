@@ -1,20 +1,19 @@
 #pragma once
-// Every label, button and frame caption of a dialog has the room its text needs on screen.
+// Every label and button of a dialog has the room its text needs on screen.
 #include <gtest/gtest.h>
 #include <QAbstractButton>
-#include <QGroupBox>
 #include <QLabel>
 
 namespace tessel::test {
 
-inline void ExpectTextFits(const QWidget& widget, const QString& text) {
+inline void ExpectTextFits(const QWidget& widget, QString text) {
     const auto* label = qobject_cast<const QLabel*>(&widget);
     if (label != nullptr && label->wordWrap()) {
         EXPECT_LE(label->heightForWidth(label->width()), label->height()) << text.toStdString();
         return;
     }
     const QFontMetrics metrics(widget.font());
-    EXPECT_LE(metrics.horizontalAdvance(QString(text).remove('&')), widget.contentsRect().width())
+    EXPECT_LE(metrics.horizontalAdvance(text.remove('&')), widget.contentsRect().width())
         << text.toStdString();
     EXPECT_LE(metrics.height(), widget.height()) << text.toStdString();
 }
@@ -27,9 +26,6 @@ inline void ExpectAllTextFits(const QWidget& dialog) {
     }
     for (const auto* button : dialog.findChildren<QAbstractButton*>()) {
         ExpectTextFits(*button, button->text());
-    }
-    for (const auto* frame : dialog.findChildren<QGroupBox*>()) {
-        ExpectTextFits(*frame, frame->title());
     }
 }
 

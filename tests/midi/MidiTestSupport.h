@@ -4,8 +4,8 @@
 // service whose devices a test describes, and the receive worker's request and wait.
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include <QString>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,10 +48,7 @@ public:
         std::lock_guard lock(lock_);
         captured_.push_back(message);
     }
-    void OnMidiOutDone(MidiHeader*) override {
-        ++outputDone;
-        sysex->OnMidiOutDone();
-    }
+    void OnMidiOutDone(MidiHeader*) override { sysex->OnMidiOutDone(); }
     void OnMidiInLongData(MidiHeader*) override { sysex->OnMidiInLongData(); }
     std::vector<std::uint32_t> Captured() const {
         std::lock_guard lock(lock_);
@@ -58,7 +56,6 @@ public:
     }
 
     SysexTransfer* sysex = nullptr;
-    std::atomic<int> outputDone{0};
 
 private:
     mutable std::mutex lock_;
@@ -72,13 +69,8 @@ inline bool PumpUntil(const std::function<bool()>& done, std::chrono::millisecon
 
 // Runs `work` on a worker thread while this (window) thread handles notices.
 inline void RunOnWorker(const std::function<void()>& work) {
-    std::atomic<bool> finished{false};
-    std::thread worker([&] {
-        work();
-        finished = true;
-    });
-    PumpUntil([&] { return finished.load(); }, 30s);
-    worker.join();
+    auto worker = std::async(std::launch::async, work);
+    PumpUntil([&] { return worker.wait_for(0s) == std::future_status::ready; }, 30s);
 }
 
 struct MidiRig {
@@ -122,8 +114,9 @@ struct MidiRig {
     SysexTransfer sysex;
 };
 
-// A service whose devices a test describes; it logs what happens to its ports as
-// "out-open:N", "out-reset", "out-short:0005C0", "in-start", "in-close" ...
+// A service whose devices a test describes, the same list both ways unless inputs and
+// outputs are given apart; it logs what happens to its ports as "out-open:N", "out-reset",
+// "out-short:0005C0", "in-start", "in-close" ...
 struct FakeDevice {
     std::string name;
     bool capsFail = false;
@@ -132,27 +125,19 @@ struct FakeDevice {
 
 class FakeService final : public MidiService {
 public:
-    explicit FakeService(std::vector<FakeDevice> devices) : devices_(std::move(devices)) {}
+    explicit FakeService(std::vector<FakeDevice> devices) : FakeService(devices, devices) {}
+    FakeService(std::vector<FakeDevice> inputs, std::vector<FakeDevice> outputs)
+        : devices_{std::move(inputs), std::move(outputs)} {}
 
-    unsigned InGetNumDevs() override { return static_cast<unsigned>(devices_.size()); }
-    unsigned OutGetNumDevs() override { return InGetNumDevs(); }
-    MidiResult InGetDevCaps(unsigned device, std::string& name) override {
-        if (device >= devices_.size() || devices_[device].capsFail) {
-            return MidiError::kBadDeviceId;
-        }
-        name = devices_[device].name;
-        return MidiError::kNoError;
+    unsigned InGetNumDevs() override { return unsigned(devices_[kIn].size()); }
+    unsigned OutGetNumDevs() override { return unsigned(devices_[kOut].size()); }
+    MidiResult InGetDevCaps(unsigned d, std::string& name) override { return Caps(kIn, d, name); }
+    MidiResult OutGetDevCaps(unsigned d, std::string& name) override { return Caps(kOut, d, name); }
+    MidiResult InOpen(std::unique_ptr<MidiInPort>& p, unsigned d, MidiNoticeTarget&) override {
+        return Open(p, kIn, d);
     }
-    MidiResult OutGetDevCaps(unsigned device, std::string& name) override {
-        return InGetDevCaps(device, name);
-    }
-    MidiResult InOpen(std::unique_ptr<MidiInPort>& port, unsigned device,
-                      MidiNoticeTarget&) override {
-        return Open(port, device, "in");
-    }
-    MidiResult OutOpen(std::unique_ptr<MidiOutPort>& port, unsigned device,
-                       MidiNoticeTarget&) override {
-        return Open(port, device, "out");
+    MidiResult OutOpen(std::unique_ptr<MidiOutPort>& p, unsigned d, MidiNoticeTarget&) override {
+        return Open(p, kOut, d);
     }
 
     void Log(const std::string& event) {
@@ -165,18 +150,19 @@ public:
     }
 
 private:
+    enum Way { kIn, kOut };
+    static constexpr const char* kWayNames[] = {"in-", "out-"};
     struct Port final : MidiOutPort, MidiInPort {
-        Port(FakeService& s, std::string d) : service(s), direction(std::move(d)) {}
+        Port(FakeService& s, Way w) : service(s), way(w) {}
         ~Port() override { Log("close"); }
         MidiResult Log(const std::string& what) {
-            service.Log(direction + "-" + what);
+            service.Log(kWayNames[way] + what);
             return MidiError::kNoError;
         }
         MidiResult Reset() override { return Log("reset"); }
         MidiResult ShortMsg(std::uint32_t message) override {
-            char text[8];
-            std::snprintf(text, sizeof text, "%06X", message);
-            return Log(std::string("short:") + text);
+            return Log("short:" +
+                       QString("%1").arg(message, 6, 16, QChar('0')).toUpper().toStdString());
         }
         MidiResult Start() override { return Log("start"); }
         MidiResult Stop() override { return Log("stop"); }
@@ -185,18 +171,26 @@ private:
         MidiResult AddBuffer(MidiHeader&) override { return MidiError::kNoError; }
         MidiResult UnprepareHeader(MidiHeader&) override { return MidiError::kNoError; }
         FakeService& service;
-        std::string direction;
+        Way way;
     };
+    MidiResult Caps(Way way, unsigned device, std::string& name) const {
+        if (device >= devices_[way].size() || devices_[way][device].capsFail) {
+            return MidiError::kBadDeviceId;
+        }
+        name = devices_[way][device].name;
+        return MidiError::kNoError;
+    }
     template <typename PortType>
-    MidiResult Open(std::unique_ptr<PortType>& port, unsigned device, const std::string& way) {
-        Log(way + "-open:" + std::to_string(device));
-        if (devices_[device].openResult == MidiError::kNoError) {
+    MidiResult Open(std::unique_ptr<PortType>& port, Way way, unsigned device) {
+        Log(kWayNames[way] + std::string("open:") + std::to_string(device));
+        const MidiResult result = devices_[way][device].openResult;
+        if (result == MidiError::kNoError) {
             port = std::make_unique<Port>(*this, way);
         }
-        return devices_[device].openResult;
+        return result;
     }
 
-    std::vector<FakeDevice> devices_;
+    std::vector<FakeDevice> devices_[2];
     std::mutex lock_;
     Texts events_;
 };
