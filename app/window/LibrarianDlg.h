@@ -5,6 +5,7 @@
 // (ShutdownWindow) exactly once, whether it is closed by Quit, Escape or the close box.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include <QIcon>
@@ -18,6 +19,7 @@
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
 #include "midi/sysex/SysexTransfer.h"
+#include "transfers/TransferView.h"
 
 class QLabel;
 class QListWidget;
@@ -26,6 +28,11 @@ namespace tessel {
 
 class ListBox;
 class TrackBar;
+namespace transfers {
+class QueuedTransferView;
+class TransferWorker;
+struct TransferLinks;
+}  // namespace transfers
 
 // Library state: the folder listed, the file whose patches are shown, the file last sent
 // whole or received into. Files are kept as the file system names them, so that a name that
@@ -38,7 +45,9 @@ struct LibraryPaths {
     std::filesystem::path lastTransferPath;
 };
 
-class CLibrarianDlg : public TemplateDialog, public midi::MidiNoticeHandler {
+class CLibrarianDlg : public TemplateDialog,
+                      public midi::MidiNoticeHandler,
+                      private transfers::TransferView {
     Q_OBJECT
 public:
     explicit CLibrarianDlg(WindowServices services, QWidget* parent = nullptr);
@@ -143,6 +152,15 @@ private:
     // Send and Receive refuse while a transfer runs; Receive and Record exclude each other,
     // since both use the MIDI input.
     void UpdateTransferControls();
+    transfers::TransferLinks WorkerLinks();
+    void StartTransfer(std::unique_ptr<transfers::TransferWorker> worker);
+    void StopTransfers();  // as the close begins: the running worker ended and joined
+    // What a running worker asks of the window, carried out on the window thread.
+    void ShowProgress(int position, int maximum) override;
+    void SelectFirstPatch() override;
+    void ShowTransferredFile(const std::optional<std::filesystem::path>& file) override;
+    void ShowReceivedFile() override;
+    void TransferEnded() override;
     // ---- end of transfers ----
 
     // ---- preview and recorder (LibrarianDlgPlayer.cpp) ----
@@ -176,6 +194,8 @@ private:
     LibraryPaths library_;
 
     // ---- transfers state ----
+    std::unique_ptr<transfers::QueuedTransferView> transferView_;
+    std::unique_ptr<transfers::TransferWorker> transfer_;  // the running Send or Receive
     // ---- end of transfers state ----
 
     // ---- preview and recorder state ----

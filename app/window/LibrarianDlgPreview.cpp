@@ -114,7 +114,7 @@ void CLibrarianDlg::UpdatePreviewControls() {
         StopRecording();
     }
     const int type = preview_.previewType;
-    Control<QPushButton>(ids::kRecordButton)->setEnabled(type >= kFirstCustomPreviewType);
+    UpdateTransferControls();  // the Record button
     const bool builtIn = type == 0 || type == 1;
     for (Slider slider : kAllSliders) {
         Control<QWidget>(BindingOf(slider).sliderId)->setEnabled(builtIn);
