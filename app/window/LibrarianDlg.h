@@ -62,8 +62,8 @@ public:
 
     void ShowAboutBox();
     void RunMidiSettings();
-    // Record enabled for custom motifs only, track bars and their labels for the two
-    // built-in patterns only.
+    // Record enabled for custom motifs only (and as UpdateTransferControls allows), track
+    // bars and their labels for the two built-in patterns only.
     void UpdatePreviewControls();
 
     const PreviewValues& Preview() const { return preview_; }
