@@ -128,6 +128,9 @@ TEST(LibrarianTransfer, SendCutsTheFileAtEachF7AndEndsOnPatch11) {
         EXPECT_EQ(f.DerPath(), (f.library.Path() / "b.syx").string());
         EXPECT_EQ(f.StatusLine(), f.PathOf("b.syx"));
         EXPECT_TRUE(f.prompts.Records().empty());
+        f.Instrument().ClearLog();
+        f.UserSelects("patchList", 9);
+        EXPECT_EQ(f.Heard(), std::vector<Bytes>{Bytes({heard.back()[0], 9})});
     }
 }
 
