@@ -1,45 +1,44 @@
 #include "transfers/QueuedTransferView.h"
 
 #include <QMetaObject>
-#include <QObject>
 
 namespace tessel::transfers {
 
-QueuedTransferView::QueuedTransferView(TransferView& window)
-    : window_(window), context_(std::make_unique<QObject>()) {}
+QueuedTransferView::QueuedTransferView(TransferView& window) : window_(window) {}
 
+// Deleting the object also discards the wake-ups still queued for it.
 QueuedTransferView::~QueuedTransferView() {
     Close();
-    // Deleting the context also discards the calls still queued for it.
-    context_.reset();
 }
 
 void QueuedTransferView::Close() {
     std::lock_guard lock(lock_);
     closed_ = true;
+    queue_.clear();
 }
 
-bool QueuedTransferView::IsClosed() const {
-    std::lock_guard lock(lock_);
-    return closed_;
-}
-
-// Posted under the lock, so that nothing reaches the context once Close() has returned; the
-// call itself checks again, since Close() may come while it waits in the queue.
-template <class Call>
+// One wake-up per call, each delivering the oldest one, so that the order holds even when a
+// call runs an event loop of its own.
 void QueuedTransferView::Post(Call call) {
     std::lock_guard lock(lock_);
     if (closed_) {
         return;
     }
-    QMetaObject::invokeMethod(
-        context_.get(),
-        [this, call = std::move(call)] {
-            if (!IsClosed()) {
-                call(window_);
-            }
-        },
-        Qt::QueuedConnection);
+    queue_.push_back(std::move(call));
+    QMetaObject::invokeMethod(this, "DeliverNext", Qt::QueuedConnection);
+}
+
+void QueuedTransferView::DeliverNext() {
+    Call call;
+    {
+        std::lock_guard lock(lock_);
+        if (closed_ || queue_.empty()) {
+            return;
+        }
+        call = std::move(queue_.front());
+        queue_.pop_front();
+    }
+    call(window_);
 }
 
 void QueuedTransferView::ShowProgress(int position, int maximum) {

@@ -2,21 +2,25 @@
 // Hands a worker's TransferView calls to the thread that created this object (the window
 // thread), in the order they were made. After Close() nothing more reaches the window: calls
 // still queued and calls made later are dropped.
-#include <memory>
+//
+// The calls wait in a queue of our own under a mutex, so that what they carry is ordered for
+// ThreadSanitizer as well; Qt's queue only wakes the window thread, by name, carrying no
+// data of ours.
+#include <deque>
+#include <functional>
 #include <mutex>
+
+#include <QObject>
 
 #include "transfers/TransferView.h"
 
-class QObject;
-
 namespace tessel::transfers {
 
-class QueuedTransferView final : public TransferView {
+class QueuedTransferView final : public QObject, public TransferView {
+    Q_OBJECT
 public:
     explicit QueuedTransferView(TransferView& window);
     ~QueuedTransferView() override;
-    QueuedTransferView(const QueuedTransferView&) = delete;
-    QueuedTransferView& operator=(const QueuedTransferView&) = delete;
 
     void ShowProgress(int position, int maximum) override;
     void SelectFirstPatch() override;
@@ -27,13 +31,14 @@ public:
     void Close();
 
 private:
-    template <class Call>
+    using Call = std::function<void(TransferView&)>;
+
     void Post(Call call);
-    bool IsClosed() const;
+    Q_INVOKABLE void DeliverNext();
 
     TransferView& window_;
-    std::unique_ptr<QObject> context_;
-    mutable std::mutex lock_;
+    std::mutex lock_;
+    std::deque<Call> queue_;
     bool closed_ = false;
 };
 
