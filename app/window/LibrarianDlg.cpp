@@ -76,7 +76,6 @@ void CLibrarianDlg::InitializeWindow() {
     library_.libraryFolder = QString::fromStdString(services_.settings.ReadString(
         keys::kDevice, keys::kLibraryFolder, services_.executableFolder.toStdString()));
     ReadPreviewValues();
-    recording_ = false;
     AddCustomPreviewEntries();
     LoadMotifs();
     UpdatePreviewControls();
@@ -90,7 +89,7 @@ void CLibrarianDlg::InitializeWindow() {
     Control<ListBox>(ids::kResultsList)->SetTabStops({kResultsTabStopUnits});
     ShowPicture();
     ShowTrackBarLabels();
-    bankModified_ = 0;
+    bank_.SetModified(false);
     ClearBank();
 }
 
@@ -104,7 +103,7 @@ void CLibrarianDlg::ShutdownWindow() {
     StopMidiNotices();
     StopTransfers();
     ReleaseReceiveBuffer();
-    StopPreview();
+    ShutdownPreview();
     WritePreviewSettings(services_.settings, ValuesToWrite());
     CloseMidiPorts();
 }

@@ -3,6 +3,7 @@
 // the subsystems up in a fixed order when it is first shown (InitializeWindow), routes each
 // control notification and MIDI notice to its operation, and runs the close sequence
 // (ShutdownWindow) exactly once, whether it is closed by Quit, Escape or the close box.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -16,13 +17,19 @@
 #include "app/dialogs/TemplateDialog.h"
 #include "app/window/PreviewSettings.h"
 #include "app/window/WindowServices.h"
+#include "bank/Bank.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
 #include "midi/sysex/SysexTransfer.h"
+#include "preview/MotifRecorder.h"
+#include "preview/Motifs.h"
+#include "preview/PreviewPlayer.h"
 #include "transfers/TransferView.h"
 
 class QLabel;
 class QListWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace tessel {
 
@@ -167,17 +174,30 @@ private:
     void LoadMotifs();    // start step 9: the custom motifs from "custom.dat"
     void StopPreview();   // close step 2, waits at most 1000 ms
     void StartPreview();  // Preview button, Enter, Auto Preview
+    // Refused while a transfer runs.
     void StartRecording();
+    // Saves "custom.dat" when a recording ran.
     void StopRecording();
+    // Close step 2: the run stopped and joined, a recording still running saved.
+    void ShutdownPreview();
+    std::filesystem::path CustomDatPath() const;
     // ---- end of preview and recorder ----
 
     // ---- bank builder (LibrarianDlgBank.cpp) ----
     void ClearBank();     // start step 21 and the Clear button
     void SetSlot();       // Set button, double-click in the patch or results list
     void RenameSlot();    // Ren button, double-click in the bank tree
-    void AuditionSlot();  // bank tree selection by the user
+    void AuditionSlot();  // bank tree selection change
     void LoadBank();      // Load... button
     void SaveBank();      // Save... button
+    // Go on (true) when the bank is unmodified or the user agrees to lose it.
+    bool ConfirmDiscardBank();
+    QTreeWidget* BankTree() const;
+    // The selected tree item's value: -1 for a group, 0..63 for a slot; none without one.
+    std::optional<int> SelectedTreeValue() const;
+    void ShowSlotLabel(int slot);
+    // Selects the slot's item and scrolls it into view; the selection change auditions it.
+    void SelectSlot(int slot);
     // ---- end of bank builder ----
 
     WindowServices services_;
@@ -199,11 +219,15 @@ private:
     // ---- end of transfers state ----
 
     // ---- preview and recorder state ----
-    bool recording_ = false;
+    preview::MotifBank motifs_;
+    preview::MotifRecorder recorder_{motifs_};
+    // Destroyed before the ports it plays on, joining its run.
+    preview::PreviewPlayer player_{preview_, motifs_, ports_};
     // ---- end of preview and recorder state ----
 
     // ---- bank builder state ----
-    int bankModified_ = 0;
+    bank::Bank bank_;  // its flag is bankModified
+    std::array<QTreeWidgetItem*, bank::kSlotCount> slotItems_{};
     // ---- end of bank builder state ----
 
     bool initialized_ = false;

@@ -5,17 +5,6 @@
 #include "core/prompts/UserPrompts.h"
 
 namespace tessel {
-namespace {
-
-// Status bytes from F0 up are system messages (System Exclusive, Timing Clock, Active
-// Sensing ...), which belong to no channel.
-constexpr std::uint32_t kFirstSystemStatus = 0xF0;
-
-bool IsSystemMessage(std::uint32_t message) {
-    return (message & 0xFF) >= kFirstSystemStatus;
-}
-
-}  // namespace
 
 void CLibrarianDlg::ApplyMidiSettings() {
     ports_.ApplyMidiSettings();
@@ -41,12 +30,9 @@ void CLibrarianDlg::CloseMidiPorts() {
     ports_.CloseMidiPorts();
 }
 
-void CLibrarianDlg::CaptureEvent(std::uint32_t message, midi::ArrivalTime /*arrived*/) {
-    // A system message is never recorded, even while recording. Storing a channel message
-    // with its arrival time is the motif recorder's part.
-    if (!recording_ || IsSystemMessage(message)) {
-        return;
-    }
+// Stamped with the moment the message reached the port, not the moment it is handled here.
+void CLibrarianDlg::CaptureEvent(std::uint32_t message, midi::ArrivalTime arrived) {
+    recorder_.CaptureEvent(message, arrived);
 }
 
 void CLibrarianDlg::OnMidiOutDone(midi::MidiHeader* /*header*/) {

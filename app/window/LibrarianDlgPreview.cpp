@@ -110,10 +110,11 @@ void CLibrarianDlg::OnTrackBarMoved(Slider slider, int position) {
 }
 
 void CLibrarianDlg::UpdatePreviewControls() {
-    if (recording_) {
+    if (recorder_.Recording()) {
         StopRecording();
     }
     const int type = preview_.previewType;
+    // Recording and a transfer's Receive both need the MIDI input.
     UpdateTransferControls();  // the Record button
     const bool builtIn = type == 0 || type == 1;
     for (Slider slider : kAllSliders) {
@@ -143,7 +144,7 @@ void CLibrarianDlg::OnAutoPreviewClicked(bool checked) {
 }
 
 void CLibrarianDlg::OnRecordButton() {
-    if (recording_) {
+    if (recorder_.Recording()) {
         StopRecording();
     } else {
         StartRecording();

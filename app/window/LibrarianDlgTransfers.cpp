@@ -61,7 +61,7 @@ void CLibrarianDlg::SendDump() {
 // The chosen file is created (or proved writable) before anything is asked of the
 // instrument; the answers reach it only as the receive ends.
 void CLibrarianDlg::ReceiveDump() {
-    if (TransferRunning() || recording_) {
+    if (TransferRunning() || recorder_.Recording()) {
         return;
     }
     StopPreview();
@@ -123,9 +123,10 @@ bool CLibrarianDlg::TransferRunning() const {
 void CLibrarianDlg::UpdateTransferControls() {
     const bool running = TransferRunning();
     Control<QPushButton>(ids::kSendButton)->setEnabled(!running);
-    Control<QPushButton>(ids::kReceiveButton)->setEnabled(!running && !recording_);
+    Control<QPushButton>(ids::kReceiveButton)->setEnabled(!running && !recorder_.Recording());
     const bool customType = preview_.previewType >= kFirstCustomPreviewType;
-    Control<QPushButton>(ids::kRecordButton)->setEnabled(customType && (recording_ || !running));
+    Control<QPushButton>(ids::kRecordButton)
+        ->setEnabled(customType && (recorder_.Recording() || !running));
 }
 
 transfers::TransferLinks CLibrarianDlg::WorkerLinks() {

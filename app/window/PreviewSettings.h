@@ -1,8 +1,8 @@
 #pragma once
-// The five preview values as the settings file holds them, and the values a preview run
-// uses. Stored values are kept as read, even outside their ranges, so that a window closed
-// without touching a control writes back exactly what it found.
-#include <atomic>
+// The five preview values as the settings file holds them. Stored values are kept as read,
+// even outside their ranges, so that a window closed without touching a control writes back
+// exactly what it found.
+#include "preview/PreviewValues.h"
 
 namespace tessel {
 
@@ -29,14 +29,5 @@ constexpr int kFirstCustomPreviewType = 2;
 
 // The list entry a stored type selects: itself when it names an entry, else "One note".
 int PreviewTypeEntry(int storedType);
-
-// The values the window thread writes and a preview worker reads while it plays.
-struct PreviewValues {
-    std::atomic<int> previewRange{4};
-    std::atomic<int> previewVelocity{100};
-    std::atomic<int> previewTempo{140};
-    std::atomic<int> previewType{0};  // always a valid list entry, 0..9
-    std::atomic<int> autoPreview{1};  // 0 or 1
-};
 
 }  // namespace tessel

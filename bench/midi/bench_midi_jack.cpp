@@ -4,10 +4,10 @@
 //     against the cable time of 96 x 85.1 ms, and the gaps between the messages as the
 //     instrument received them against the cable time of one message.
 //
-//   tessel_bench_midi_jack [--period FRAMES] [--sync] [--round-trips N]
+//   tessel_bench_midi_jack [--async] [--load] [--round-trips N]
 //
-// Starts a private jackd (dummy driver, 48 kHz, period 64 unless told otherwise) for the
-// run; not part of the test suite.
+// Starts a private jackd (dummy driver, 48 kHz, period 64), synchronous unless --async is
+// given; --load keeps a busy process running beside it. Not part of the test suite.
 #include <signal.h>
 #include <unistd.h>
 
@@ -40,8 +40,8 @@ namespace format = tessel::format;
 constexpr double kByteMs = 0.32;
 
 struct Options {
-    int period = 64;
-    bool sync = false;
+    bool async = false;
+    bool load = false;
     int roundTrips = 200;
 };
 
@@ -49,10 +49,10 @@ Options ParseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
-        if (word == "--sync") {
-            options.sync = true;
-        } else if (word == "--period" && i + 1 < argc) {
-            options.period = std::atoi(argv[++i]);
+        if (word == "--async") {
+            options.async = true;
+        } else if (word == "--load") {
+            options.load = true;
         } else if (word == "--round-trips" && i + 1 < argc) {
             options.roundTrips = std::atoi(argv[++i]);
         }
@@ -75,35 +75,6 @@ void PrintSpread(const char* what, const std::vector<double>& values) {
                 Percentile(values, 0.5), Percentile(values, 0.99), Percentile(values, 0.0),
                 Percentile(values, 1.0), values.size());
 }
-
-// A private JACK server for the run, found by its name through JACK_DEFAULT_SERVER.
-class PrivateJack {
-public:
-    explicit PrivateJack(const Options& options)
-        : name_("tessel-bench-" + std::to_string(getpid())),
-          process_("/bin/sh", {"-c", Command(options, name_)}) {
-        setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
-        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-        for (int i = 0; i < 50 && !tessel::test::JackServerReachable(); ++i) {
-            std::this_thread::sleep_for(100ms);
-        }
-    }
-    ~PrivateJack() {
-        if (process_.Running()) {
-            kill(process_.Pid(), SIGTERM);
-        }
-    }
-
-private:
-    static std::string Command(const Options& options, const std::string& name) {
-        return std::string("exec jackd --no-realtime ") + (options.sync ? "-S " : "") + "-n " +
-               name + " -d dummy -r 48000 -p " + std::to_string(options.period) +
-               " >/dev/null 2>&1";
-    }
-
-    std::string name_;
-    tessel::test::ChildProcess process_;
-};
 
 struct Block {
     explicit Block(std::vector<std::uint8_t> content) : bytes(std::move(content)) {
@@ -154,30 +125,36 @@ void ClosePorts(Ports& ports) {
 }
 
 // Request k, time to its reply (input notice) and to both notices (the reply and the
-// request's done notice, which follows 13 x 0.32 ms after the send). A reply that comes
-// twice (JACK can hand a late client's port buffer on twice) is counted, not timed.
+// request's done notice, which follows 13 x 0.32 ms after the send). A trip with no reply
+// within 2 s is counted as lost; a reply to another request (an asynchronous server can
+// hand a late client's port buffer on twice) as a wrong reply.
 void RoundTrips(Ports& ports, RecordingTarget& target, tessel::test::TestInstrument& instrument,
                 int count) {
     std::vector<double> reply;
     std::vector<double> both;
+    int lost = 0;
+    int wrong = 0;
     Block buffer(std::vector<std::uint8_t>(2048));
     ports.in->PrepareHeader(buffer.header);
     for (int k = 0; k < count; ++k) {
         const std::size_t repliesBefore = target.Of(Kind::InputLongData).size();
         const std::size_t doneBefore = target.Of(Kind::OutputDone).size();
         ports.in->AddBuffer(buffer.header);
-        Block request(format::BuildDumpRequest(
-            format::kDefaultDeviceByte, format::AddressPlus(format::kPatchMemoryAddress,
-                                                            256u * static_cast<unsigned>(k % 96))));
+        const auto address =
+            format::AddressPlus(format::kPatchMemoryAddress, 256u * static_cast<unsigned>(k % 96));
+        Block request(format::BuildDumpRequest(format::kDefaultDeviceByte, address));
         ports.out->PrepareHeader(request.header);
         const auto start = Clock::now();
         ports.out->LongMsg(request.header);
         if (!target.WaitFor(Kind::InputLongData, repliesBefore + 1, 2000ms) ||
             !target.WaitFor(Kind::OutputDone, doneBefore + 1, 2000ms)) {
-            std::printf("round trip %d: no reply\n", k);
+            ++lost;
             ports.in->Reset();
             ports.in->Start();
             continue;
+        }
+        if (!std::equal(address.begin(), address.end(), buffer.bytes.begin() + 5)) {
+            ++wrong;
         }
         const auto replyAt = target.Of(Kind::InputLongData)[repliesBefore].at;
         const auto doneAt = target.Of(Kind::OutputDone)[doneBefore].at;
@@ -188,9 +165,11 @@ void RoundTrips(Ports& ports, RecordingTarget& target, tessel::test::TestInstrum
     std::this_thread::sleep_for(100ms);
     ports.in->Reset();  // gives back the buffer if no reply is left to fill it
     ports.in->Start();
-    const auto requestsSeen = instrument.Collect("sysex", 300ms).size();
-    std::printf("requests sent %d, received by the instrument %zu, replies received %zu\n", count,
-                requestsSeen, target.Of(Kind::InputLongData).size());
+    const auto requestsSeen = instrument.Collect("sysex", 3000ms).size();
+    std::printf(
+        "requests sent %d, received by the instrument %zu; round trips lost %d, wrong replies "
+        "%d\n",
+        count, requestsSeen, lost, wrong);
     PrintSpread("13-byte request, 266-byte reply:", reply);
     PrintSpread("... and the request's done notice:", both);
 }
@@ -249,13 +228,15 @@ void WholeMemory(Ports& ports, RecordingTarget& target, tessel::test::TestInstru
 
 int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
-    PrivateJack jack(options);
-    if (!tessel::test::JackServerReachable()) {
-        std::printf("jackd did not start\n");
-        return 1;
+    tessel::test::OwnJackServer jack(!options.async);
+    std::unique_ptr<tessel::test::ChildProcess> load;
+    if (options.load) {
+        load = std::make_unique<tessel::test::ChildProcess>(
+            "/bin/sh", std::vector<std::string>{"-c", "exec sh -c 'while :; do :; done'"});
     }
-    std::printf("JACK dummy driver, 48 kHz, period %d (%.2f ms), %s mode\n", options.period,
-                options.period / 48.0, options.sync ? "synchronous" : "asynchronous");
+    std::printf("JACK dummy driver, 48 kHz, period 64 (1.33 ms), %s mode, %s\n",
+                options.async ? "asynchronous" : "synchronous",
+                options.load ? "a busy process beside it" : "no other load");
     tessel::test::TestInstrument instrument;
     tessel::midi::RtMidiBackend backend({"jack"});
     RecordingTarget target;
@@ -271,5 +252,8 @@ int main(int argc, char** argv) {
     RoundTrips(ports, target, instrument, options.roundTrips);
     WholeMemory(ports, target, instrument);
     ClosePorts(ports);
+    if (load) {
+        kill(load->Pid(), SIGKILL);
+    }
     return 0;
 }

@@ -89,8 +89,8 @@ void PrepareLibrary(WindowFixture& f) {
 }
 
 std::string DeviceIni(const WindowFixture& f, const std::string& in, const std::string& out) {
-    return "[device]\nPathDef=" + f.Folder().toStdString() + "\nMidiIn=" + in + "\nMidiOut=" + out +
-           "\n";
+    return "[config]\npar_TestSel=0\n[device]\nPathDef=" + f.Folder().toStdString() +
+           "\nMidiIn=" + in + "\nMidiOut=" + out + "\n";
 }
 
 // Send of a.syx, a receive into r.syx, then patch selections on b.syx (not transferred, so

@@ -1,5 +1,6 @@
 #include "core/files/ReplaceFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -45,10 +46,21 @@ bool SyncToDisk(std::FILE* file) {
 #endif
 }
 
-bool WriteAndClose(std::FILE* file, std::string_view content) {
+std::error_code LastError() {
+    return std::error_code(errno, std::generic_category());
+}
+
+// The first failure's reason wins: a full disk reported by the write, not by the close.
+bool WriteAndClose(std::FILE* file, std::string_view content, std::error_code& error) {
     const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size() &&
                          std::fflush(file) == 0 && SyncToDisk(file);
+    if (!written) {
+        error = LastError();
+    }
     const bool closed = std::fclose(file) == 0;
+    if (written && !closed) {
+        error = LastError();
+    }
     return written && closed;
 }
 
@@ -63,25 +75,32 @@ void KeepPermissionsOf(const fs::path& target, const fs::path& temporary) {
 }  // namespace
 
 bool ReplaceFileContent(const fs::path& target, std::string_view content) {
+    std::error_code error;
+    return ReplaceFileContent(target, content, error);
+}
+
+bool ReplaceFileContent(const fs::path& target, std::string_view content, std::error_code& error) {
+    error.clear();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const fs::path temporary = TemporarySibling(target);
         std::FILE* file = CreateExclusive(temporary);
         if (file == nullptr) {
-            std::error_code error;
-            if (fs::exists(temporary, error)) {
+            error = LastError();
+            std::error_code ignored;
+            if (error == std::errc::file_exists || fs::exists(temporary, ignored)) {
                 continue;  // name taken: try another
             }
             return false;  // folder missing or not writable
         }
-        std::error_code error;
-        if (WriteAndClose(file, content)) {
+        if (WriteAndClose(file, content, error)) {
             KeepPermissionsOf(target, temporary);
             fs::rename(temporary, target, error);
             if (!error) {
                 return true;
             }
         }
-        fs::remove(temporary, error);
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
         return false;
     }
     return false;

@@ -4,9 +4,13 @@
 // failure at any point leaves the old file exactly as it was and removes the temporary file.
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace tessel {
 
 bool ReplaceFileContent(const std::filesystem::path& target, std::string_view content);
+// The same, with the reason of a failure in `error` (cleared on success).
+bool ReplaceFileContent(const std::filesystem::path& target, std::string_view content,
+                        std::error_code& error);
 
 }  // namespace tessel

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <type_traits>
 
 #include <rtmidi/RtMidi.h>
 
@@ -39,11 +40,15 @@ bool AlsaSequencerMissing(RtMidi::Api api) {
     return api == RtMidi::LINUX_ALSA && !std::filesystem::exists(kAlsaSequencerDevice, ignored);
 }
 
+// JACK goes through Tessel's own client (JackSupport.h), so only when built with libjack.
 std::vector<RtMidi::Api> CompiledApis() {
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
     std::erase(apis, RtMidi::RTMIDI_DUMMY);
     std::erase_if(apis, AlsaSequencerMissing);
+    if (!JackBuiltIn()) {
+        std::erase(apis, RtMidi::UNIX_JACK);
+    }
     return apis;
 }
 
@@ -63,9 +68,23 @@ std::string ProductName(RtMidi::Api api, const std::string& portName) {
     return api == RtMidi::LINUX_ALSA ? AlsaProductName(portName) : portName;
 }
 
+std::vector<RtMidiDevice> Devices(RtMidi::Api api, const std::vector<std::string>& portNames) {
+    std::vector<RtMidiDevice> devices;
+    for (const auto& portName : portNames) {
+        const std::string productName = ProductName(api, portName);
+        if (!portName.empty() && !IsOwnPort(productName)) {
+            devices.push_back({api, portName, productName});
+        }
+    }
+    return devices;
+}
+
 // The ports of one API other than Tessel's own; `apiFailed` when the API cannot start here.
 template <class Rt>
 std::vector<RtMidiDevice> ListApiPorts(RtMidi::Api api, bool& apiFailed) {
+    if (api == RtMidi::UNIX_JACK) {
+        return Devices(api, ListJackPorts(std::is_same_v<Rt, RtMidiIn>));
+    }
     std::vector<RtMidiDevice> devices;
     std::unique_ptr<Rt> rtmidi;
     RtMidiErrorSink errors;
@@ -76,15 +95,12 @@ std::vector<RtMidiDevice> ListApiPorts(RtMidi::Api api, bool& apiFailed) {
         return devices;
     }
     errors.Attach(*rtmidi);
+    std::vector<std::string> portNames;
     const unsigned count = rtmidi->getPortCount();
     for (unsigned index = 0; index < count; ++index) {
-        const std::string portName = rtmidi->getPortName(index);
-        const std::string productName = ProductName(api, portName);
-        if (!portName.empty() && !IsOwnPort(productName)) {
-            devices.push_back({api, portName, productName});
-        }
+        portNames.push_back(rtmidi->getPortName(index));
     }
-    return devices;
+    return Devices(api, portNames);
 }
 
 template <class Rt>

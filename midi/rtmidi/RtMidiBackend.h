@@ -5,9 +5,10 @@
 // An API that cannot start is left out: RtMidi's ALSA API throws when there is no
 // sequencer (and never falls back to JACK), so it is not even tried without the sequencer
 // device, and is dropped for good when it throws all the same; with no JACK server the
-// JACK API simply lists nothing. A machine with neither has no devices.
+// JACK API simply lists nothing. A machine with neither has no devices. JACK ports are
+// listed and opened through Tessel's one JACK client (JackSupport.h), not through RtMidi.
 //
-// A device count query lists the ports afresh (a JACK listing costs a client connection,
+// A device count query lists the ports afresh (a JACK listing may cost a client connection,
 // some 30 ms) unless the last listing is less than a second old: a caller that counts
 // again before each caps query and each open (as a composite service does) then sees one
 // list throughout. The caps queries and an open use the list of the last count, so device

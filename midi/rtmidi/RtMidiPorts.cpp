@@ -16,28 +16,6 @@ constexpr std::uint8_t kControlChange = 0xB0;
 constexpr std::uint8_t kAllNotesOff = 0x7B;
 constexpr std::uint8_t kChannelCount = 16;
 
-// How many JACK cycles to wait at each step, at most how long, and how long to sleep
-// instead when the cycles cannot be counted.
-struct CycleWait {
-    int cycles;
-    std::chrono::milliseconds limit;
-    std::chrono::milliseconds fallback;
-};
-constexpr CycleWait kAfterConnect{2, std::chrono::milliseconds(1000),
-                                  std::chrono::milliseconds(20)};
-constexpr CycleWait kBeforeClose{3, std::chrono::milliseconds(500), std::chrono::milliseconds(100)};
-constexpr CycleWait kAfterClose{2, std::chrono::milliseconds(200), std::chrono::milliseconds(20)};
-
-std::unique_ptr<JackCycles> CyclesFor(const TransportProfile& profile) {
-    return profile.waitsForCycles ? std::make_unique<JackCycles>() : nullptr;
-}
-
-void Wait(const std::unique_ptr<JackCycles>& cycles, const CycleWait& wait) {
-    if (cycles) {
-        cycles->Wait(wait.cycles, wait.limit, wait.fallback);
-    }
-}
-
 MidiResult ResultOfReport(const std::optional<RtMidiReport>& report) {
     if (!report) {
         return MidiError::kNoError;
@@ -124,25 +102,21 @@ MidiResult OpenOwnPort(RtMidi::Api api, const std::string& portName, const std::
 // ---- output ----
 
 RtMidiOutPort::RtMidiOutPort(RtMidi::Api api, MidiNoticeTarget& target)
-    : api_(api), profile_(ProfileFor(api)), target_(target), cycles_(CyclesFor(profile_)) {}
+    : api_(api), profile_(ProfileFor(api)), target_(target) {}
 
 RtMidiOutPort::~RtMidiOutPort() {
     wire_.RunPendingNow();
+    jack_.reset();  // lets the last messages leave first
     if (out_) {
-        if (SentAnything()) {
-            Wait(cycles_, kBeforeClose);
-        }
         out_->closePort();
-        Wait(cycles_, kAfterClose);
     }
 }
 
 MidiResult RtMidiOutPort::Open(const std::string& portName) {
-    const auto result = OpenOwnPort(api_, portName, "MIDI Out", errors_, out_);
-    if (result == MidiError::kNoError) {
-        Wait(cycles_, kAfterConnect);
+    if (api_ == RtMidi::UNIX_JACK) {
+        return JackOutput::Open(portName, jack_);
     }
-    return result;
+    return OpenOwnPort(api_, portName, "MIDI Out", errors_, out_);
 }
 
 MidiResult RtMidiOutPort::Reset() {
@@ -199,16 +173,9 @@ MidiResult RtMidiOutPort::CheckLongMessage(const MidiHeader& header) const {
 
 MidiResult RtMidiOutPort::Send(std::span<const std::uint8_t> bytes, Clock::time_point* leftAt) {
     std::lock_guard lock(sendLock_);
-    errors_.Take();
-    try {
-        out_->sendMessage(bytes.data(), bytes.size());
-    } catch (const RtMidiError& error) {
-        return ResultFor(error.getType());
-    }
-    if (const auto result = ResultOfReport(errors_.Take()); result != MidiError::kNoError) {
+    if (const auto result = SendLocked(bytes); result != MidiError::kNoError) {
         return result;
     }
-    sentAnything_ = true;
     const auto left = wire_.Reserve(bytes.size());
     if (leftAt != nullptr) {
         *leftAt = left;
@@ -216,27 +183,45 @@ MidiResult RtMidiOutPort::Send(std::span<const std::uint8_t> bytes, Clock::time_
     return MidiError::kNoError;
 }
 
+MidiResult RtMidiOutPort::SendLocked(std::span<const std::uint8_t> bytes) {
+    if (jack_) {
+        return jack_->Send(bytes);
+    }
+    errors_.Take();
+    try {
+        out_->sendMessage(bytes.data(), bytes.size());
+    } catch (const RtMidiError& error) {
+        return ResultFor(error.getType());
+    }
+    return ResultOfReport(errors_.Take());
+}
+
 void RtMidiOutPort::FinishBlock(MidiHeader& header) {
     MarkDone(header);
     target_.PostOutputDone(&header);
 }
 
-bool RtMidiOutPort::SentAnything() {
-    std::lock_guard lock(sendLock_);
-    return sentAnything_;
-}
-
 // ---- input ----
 
 RtMidiInPort::RtMidiInPort(RtMidi::Api api, MidiNoticeTarget& target)
-    : api_(api), profile_(ProfileFor(api)), target_(target), cycles_(CyclesFor(profile_)) {}
+    : api_(api), target_(target) {}
 
 RtMidiInPort::~RtMidiInPort() {
-    in_.reset();  // closes the port and ends RtMidi's thread: no callback runs after this
+    // Closes the port and ends the deliveries: no message comes after this.
+    jack_.reset();
+    in_.reset();
     GiveBackQueued();
 }
 
 MidiResult RtMidiInPort::Open(const std::string& portName) {
+    if (api_ == RtMidi::UNIX_JACK) {
+        return JackInput::Open(
+            portName,
+            [this](std::span<const std::uint8_t> message, ArrivalTime arrived) {
+                Receive(message, arrived);
+            },
+            jack_);
+    }
     const auto result = OpenOwnPort(api_, portName, "MIDI In", errors_, in_);
     if (result != MidiError::kNoError) {
         return result;
@@ -245,7 +230,6 @@ MidiResult RtMidiInPort::Open(const std::string& portName) {
     // notices and are never recorded, off.
     in_->ignoreTypes(false, true, true);
     in_->setCallback(&RtMidiInPort::OnMessage, this);
-    Wait(cycles_, kAfterConnect);
     return MidiError::kNoError;
 }
 

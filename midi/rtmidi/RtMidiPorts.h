@@ -1,5 +1,6 @@
 #pragma once
-// Open RtMidi ports behind the service's port interfaces.
+// Open RtMidi ports behind the service's port interfaces; on JACK, Tessel's own JACK ports
+// (JackSupport.h) stand in for RtMidi's.
 //
 // Output: short messages go out at once with the length their status byte implies; a
 // System Exclusive block goes out at once too, and its done notice follows when the
@@ -26,7 +27,7 @@
 
 namespace tessel::midi {
 
-// Each port makes its own RtMidi client when it opens. The client's threads start then,
+// Each port opens its connection when it opens. The threads that deliver to it start then,
 // after every member they may use has been constructed.
 class RtMidiOutPort final : public MidiOutPort {
 public:
@@ -49,17 +50,16 @@ private:
     MidiResult CheckLongMessage(const MidiHeader& header) const;
     // Sends the bytes and reserves their cable time; `leftAt` gets the moment they have left.
     MidiResult Send(std::span<const std::uint8_t> bytes, Clock::time_point* leftAt = nullptr);
+    MidiResult SendLocked(std::span<const std::uint8_t> bytes);
     void FinishBlock(MidiHeader& header);
-    bool SentAnything();
 
     const RtMidi::Api api_;
     const TransportProfile profile_;
     MidiNoticeTarget& target_;
-    std::unique_ptr<JackCycles> cycles_;  // on JACK only
     RtMidiErrorSink errors_;
     std::unique_ptr<RtMidiOut> out_;
+    std::unique_ptr<JackOutput> jack_;  // on JACK instead of out_
     std::mutex sendLock_;
-    bool sentAnything_ = false;
     WireScheduler wire_;  // destroyed first: its pending actions use the members above
 };
 
@@ -87,14 +87,14 @@ private:
     void GiveBackQueued();
 
     const RtMidi::Api api_;
-    const TransportProfile profile_;
     MidiNoticeTarget& target_;
-    std::unique_ptr<JackCycles> cycles_;  // on JACK only
     std::mutex lock_;
     bool started_ = false;
     std::deque<MidiHeader*> queue_;
     RtMidiErrorSink errors_;
-    std::unique_ptr<RtMidiIn> in_;  // destroyed first: its callback uses the members above
+    // Destroyed first, since they deliver to the members above; on JACK, jack_ instead of in_.
+    std::unique_ptr<RtMidiIn> in_;
+    std::unique_ptr<JackInput> jack_;
 };
 
 }  // namespace tessel::midi

@@ -38,6 +38,9 @@ std::string ErrorText(MidiResult error, Direction direction) {
                        : std::string("The MIDI output is still sending the block.");
         case MidiError::kNotReady:
             return "The MIDI " + PortWord(direction) + " is busy with another block.";
+        case MidiError::kNoDevice:
+            return "The MIDI " + PortWord(direction) +
+                   " device is no longer there; choose it again in the MIDI settings.";
         case MidiError::kTooLong:
             return "The System Exclusive message is too long for the MIDI " + PortWord(direction) +
                    " connection.";

@@ -26,6 +26,7 @@ constexpr MidiResult kInvalidParameter = 11;  // a header or argument the servic
 constexpr MidiResult kUnprepared = 64;        // header not prepared
 constexpr MidiResult kStillPlaying = 65;      // the service still holds the block
 constexpr MidiResult kNotReady = 67;          // the port is busy with another block
+constexpr MidiResult kNoDevice = 68;          // the port's device or MIDI server has gone
 constexpr MidiResult kTooLong = 72;           // a single message larger than the transport carries
 }  // namespace MidiError
 

@@ -1,11 +1,14 @@
 #include "tests/e2e/JackTestSupport.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
 #include <jack/jack.h>
 
@@ -47,6 +50,52 @@ bool JackServerReachable() {
     }
     jack_client_close(client);
     return true;
+}
+
+OwnJackServer::OwnJackServer(bool synchronous)
+    : synchronous_(synchronous), name_("tessel-own-" + std::to_string(getpid())) {
+    if (const char* previous = std::getenv("JACK_DEFAULT_SERVER")) {
+        previous_ = previous;
+    }
+    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+    Start();
+}
+
+// A server killed with SIGKILL keeps its entry in libjack's registry of servers, which has
+// room for 8: one started and stopped under the same name takes the entry back.
+OwnJackServer::~OwnJackServer() {
+    if (!process_ && leftEntry_) {
+        Start();
+    }
+    Kill(SIGTERM);
+    previous_ ? static_cast<void>(setenv("JACK_DEFAULT_SERVER", previous_->c_str(), 1))
+              : static_cast<void>(unsetenv("JACK_DEFAULT_SERVER"));
+}
+
+bool OwnJackServer::Start() {
+    process_ = std::make_unique<ChildProcess>(
+        "/bin/sh",
+        std::vector<std::string>{"-c", std::string("exec jackd --no-realtime ") +
+                                           (synchronous_ ? "-S " : "") + "-n " + name_ +
+                                           " -d dummy -r 48000 -p 64 " + ">/dev/null 2>&1"});
+    for (int i = 0; i < 100; ++i) {
+        ChildProcess probe("/bin/sh", {"-c", "exec jack_lsp -s " + name_ + " >/dev/null 2>&1"});
+        if (probe.Finish() == 0) {
+            leftEntry_ = true;
+            return true;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+void OwnJackServer::Kill(int signal) {
+    if (process_ && process_->Running()) {
+        kill(process_->Pid(), signal);
+        leftEntry_ = signal != SIGTERM;
+    }
+    process_.reset();
 }
 
 TestInstrument::TestInstrument(bool silent)

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -21,6 +22,29 @@ using namespace std::chrono_literals;
 bool JackServerReachable();
 inline constexpr const char* kNoJackReason =
     "no JACK server reachable: run scripts/test, or start jackd and set JACK_DEFAULT_SERVER";
+
+// A JACK server of the test's own (dummy driver, 48 kHz, period 64) under a name of its
+// own, which the test kills and starts again. While it lives, JACK_DEFAULT_SERVER names it,
+// for Tessel and for instruments started meanwhile; the name before is put back at the end.
+// Synchronous unless told otherwise: each period then waits for every client, so a client
+// that is late (a busy machine) loses none of that period's MIDI, which an asynchronous
+// server drops or hands on twice. Readiness is asked of jack_lsp, in a process of its own:
+// a JACK client opened in the test process while Tessel's client dies would take that
+// client away under Tessel (libjack frees a dead server's clients on the next open).
+class OwnJackServer {
+public:
+    explicit OwnJackServer(bool synchronous = true);
+    ~OwnJackServer();
+    bool Start();           // true once the server answers
+    void Kill(int signal);  // returns once the process has gone
+
+private:
+    bool synchronous_;
+    std::string name_;
+    std::optional<std::string> previous_;
+    std::unique_ptr<ChildProcess> process_;
+    bool leftEntry_ = false;  // a server was killed without leaving the registry
+};
 
 // One line the instrument reported: "short <ns> <hex>" or "sysex <ns> <length>".
 struct InstrumentReport {

@@ -87,22 +87,6 @@ TEST_F(PortLayerOnJack, EachRequestGetsItsWholeReply) {
     EXPECT_FALSE(rig_->ports.IsMidiInOpen());
 }
 
-TEST_F(PortLayerOnJack, ShortMessagesLeaveWithTheirOwnLengthAndArrivePacked) {
-    auto& ports = rig_->ports;
-    ports.SendShortMessage(PackShortMessage(ports.ChannelStatus(status::kProgramChange), 5, 0x7F));
-    ports.SendShortMessage(PackShortMessage(ports.ChannelStatus(status::kNoteOn), 0x3C, 0x64));
-    for (const char* wire : {"C2 05", "92 3C 64"}) {
-        const auto report = instrument_->Next("short");
-        ASSERT_TRUE(report) << wire;
-        EXPECT_EQ(report->detail, wire);
-    }
-    ports.StartMidiIn();
-    ASSERT_TRUE(instrument_->Command("send 90 3C 64"));
-    ASSERT_TRUE(instrument_->Command("send C1 07"));
-    EXPECT_TRUE(PumpUntil([&] { return rig_->forwarder.Captured().size() >= 2; }, 2s));
-    EXPECT_EQ(rig_->forwarder.Captured(), (std::vector<std::uint32_t>{0x643C90, 0x07C1}));
-}
-
 TEST_F(PortLayerOnJack, DumpMessagesLeaveAtCableSpeed) {
     constexpr int kMessages = 8;
     const Bytes message = format::BuildDt1(0x10, format::kPatchMemoryAddress, Bytes(256, 0x10));

@@ -2,6 +2,7 @@
 // JACK server. Skipped when no JACK server is reachable.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
@@ -179,6 +180,61 @@ TEST_F(RtMidiJack, ResetAndCloseGiveBackWhatIsStillPending) {
     EXPECT_TRUE(target_.WaitFor(Kind::InputLongData, 2, 10ms));
     EXPECT_FALSE(pending.header.flags & MidiHeader::kInQueue);
     EXPECT_FALSE(atClose.header.flags & MidiHeader::kInQueue);
+}
+
+TEST_F(RtMidiJack, ABurstWithinOnePeriodArrivesWholeAndInOrder) {
+    auto in = OpenInput();
+    ASSERT_TRUE(in);
+    Block buffer{Bytes(kInputCapacity)};
+    Queue(*in, buffer);
+    ASSERT_EQ(in->Start(), MidiError::kNoError);
+    std::string chord = "burst";
+    std::vector<std::uint32_t> expected;
+    for (int note = 0x30; note < 0x40; ++note) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", note);
+        chord += std::string(note == 0x30 ? " 90 " : ", 90 ") + hex + " 40";
+        expected.push_back(0x400090u | static_cast<std::uint32_t>(note) << 8);
+    }
+    Command(chord);
+    Command("burst 90 3C 64, sysex 266, 80 3C 00");
+    expected.insert(expected.end(), {0x643C90, 0x3C80});
+    ASSERT_TRUE(target_.WaitFor(Kind::Short, expected.size(), 2000ms));
+    const auto shorts = target_.Of(Kind::Short);
+    std::vector<std::uint32_t> received;
+    for (const auto& notice : shorts) {
+        received.push_back(notice.message);
+    }
+    EXPECT_EQ(received, expected);
+    ASSERT_TRUE(target_.WaitFor(Kind::InputLongData, 1, 100ms));
+    const auto sysexAt = target_.Of(Kind::InputLongData).front().at;
+    EXPECT_TRUE(shorts[16].at <= sysexAt && sysexAt <= shorts[17].at);
+    Bytes whole(266, 0x11);
+    whole.front() = 0xF0;
+    whole.back() = 0xF7;
+    EXPECT_EQ(Bytes(buffer.bytes.begin(), buffer.bytes.begin() + buffer.header.bytesRecorded),
+              whole);
+}
+
+// A client late by many periods (the instrument, held 50 ms in JACK's thread) still gets
+// every message: the servers the tests and benchmarks start run synchronously.
+TEST(JackLateClient, GetsEveryMessageSentMeanwhile) {
+    OwnJackServer server;
+    TestInstrument instrument;
+    ASSERT_TRUE(instrument.Ready());
+    RtMidiBackend backend({"jack"});
+    RecordingTarget target;
+    const auto device = FindOutDevice(backend, instrument.InputPort());
+    std::unique_ptr<MidiOutPort> out;
+    ASSERT_TRUE(device && backend.OutOpen(out, *device, target) == MidiError::kNoError);
+    ASSERT_TRUE(instrument.Command("stall 50"));
+    for (std::uint32_t note = 0; note < 40; ++note) {
+        ASSERT_EQ(out->ShortMsg(0x7F0090 | note << 8), MidiError::kNoError);
+        std::this_thread::sleep_for(2ms);
+    }
+    const auto arrived = instrument.Collect("short", 1000ms);
+    ASSERT_EQ(arrived.size(), 40u);
+    EXPECT_EQ(arrived.back().detail, "90 27 7F");
 }
 
 TEST_F(RtMidiJack, APortGoneSinceTheListingIsNotOpenedAndTheListingIsRenewedAfterASecond) {

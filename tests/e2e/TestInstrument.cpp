@@ -11,15 +11,20 @@
 //   short <ns> <hex bytes>
 //   sysex <ns> <length>
 // Commands on stdin, one a line: "silent", "answer", "send <hex bytes>" (any message),
-// "sysex <length>" (F0, filler bytes, F7), "cable" (from now on as at the end of a MIDI 1.0
-// cable: a message is reported when its last byte would have arrived at 320 us a byte, after
-// the one before it, and an answer reaches Tessel its own cable time after the request
-// arrived), "quit" (end of input quits too).
+// "sysex <length>" (F0, filler bytes, F7), "burst <message>, <message>, ..." (each as for
+// send or sysex, all sent at once, so that they leave in one JACK period), "stall <ms>" (the
+// next message received holds JACK's thread that long), "cable" (from now on as at the end
+// of a MIDI 1.0 cable: a message is reported when its last byte would have arrived at
+// 320 us a byte, after the one before it, and an answer reaches Tessel its own cable time
+// after the request arrived), "quit" (end of input quits too).
+// The reports are written by a thread of their own: JACK's thread never waits for stdout.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -39,7 +44,7 @@ using tessel::format::Bytes;
 
 constexpr long long kCableByteNs = 320'000;
 
-std::mutex outputLock;  // stdout and the RtMidi output are used by two threads
+std::mutex outputLock;  // the RtMidi output is used by two threads
 
 long long NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -47,10 +52,31 @@ long long NowNs() {
         .count();
 }
 
+// Lines for stdout, written by a thread of their own (WriteReports); an empty line ends it.
+std::mutex linesLock;
+std::condition_variable linesReady;
+std::deque<std::string> lines;
+
 void Report(const std::string& line) {
-    std::lock_guard lock(outputLock);
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
+    {
+        std::lock_guard lock(linesLock);
+        lines.push_back(line);
+    }
+    linesReady.notify_one();
+}
+
+void WriteReports() {
+    for (std::string line = "-"; !line.empty();) {
+        std::unique_lock lock(linesLock);
+        linesReady.wait(lock, [] { return !lines.empty(); });
+        line = std::move(lines.front());
+        lines.pop_front();
+        lock.unlock();
+        if (!line.empty()) {
+            std::fputs((line + "\n").c_str(), stdout);
+            std::fflush(stdout);
+        }
+    }
 }
 
 std::string Hex(const std::vector<unsigned char>& bytes) {
@@ -100,6 +126,11 @@ public:
         in_->setCallback(&Instrument::OnMessage, this);
         in_->openVirtualPort("midi_in");
         out_->openVirtualPort("midi_out");
+        // Once through RtMidi's hand-over to JACK's thread before anyone listens (an Active
+        // Sensing, which receivers ignore): a sanitizer build's first pass through it is slow.
+        const std::vector<unsigned char> activeSensing{0xFE};
+        out_->sendMessage(&activeSensing);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
         Report("ready " + name + ":midi_in " + name + "_out:midi_out");
     }
 
@@ -113,12 +144,15 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 
-    void Send(const std::vector<unsigned char>& message) {
+    void Send(const std::vector<std::vector<unsigned char>>& messages) {
         std::lock_guard lock(outputLock);
-        out_->sendMessage(&message);
+        for (const auto& message : messages) {
+            out_->sendMessage(&message);
+        }
     }
 
     void UseCable() { cable_ = true; }
+    void Stall(int ms) { stallMs_ = ms; }
 
     void SetSilent(bool silent) {
         std::lock_guard lock(outputLock);
@@ -145,6 +179,7 @@ private:
     void Receive(const std::vector<unsigned char>& message) {
         const long long arrived = ArrivalNs(message.size());
         const auto at = std::to_string(arrived);
+        std::this_thread::sleep_for(std::chrono::milliseconds(stallMs_.exchange(0)));
         if (message[0] != tessel::format::kExclusiveStart) {
             Report("short " + at + " " + Hex(message));
             return;
@@ -178,18 +213,10 @@ private:
     std::atomic<bool> cable_{false};
     long long cableFreeAt_ = 0;                        // used on RtMidi's input thread only
     std::map<tessel::format::Address, Bytes> memory_;  // used on RtMidi's input thread only
+    std::atomic<int> stallMs_{0};
     std::unique_ptr<RtMidiOut> out_;
     std::unique_ptr<RtMidiIn> in_;
 };
-
-std::vector<unsigned char> ParseHex(std::istringstream& words) {
-    std::vector<unsigned char> bytes;
-    std::string word;
-    while (words >> word) {
-        bytes.push_back(static_cast<unsigned char>(std::stoul(word, nullptr, 16)));
-    }
-    return bytes;
-}
 
 std::vector<unsigned char> Filler(std::size_t length) {
     std::vector<unsigned char> message(length < 2 ? 2 : length, 0x11);
@@ -198,24 +225,50 @@ std::vector<unsigned char> Filler(std::size_t length) {
     return message;
 }
 
+// "90 3C 64" or "sysex 266".
+std::vector<unsigned char> ParseMessage(const std::string& text) {
+    std::istringstream words(text);
+    std::vector<unsigned char> bytes;
+    std::string word;
+    while (words >> word) {
+        if (word == "sysex") {
+            std::size_t length = 0;
+            words >> length;
+            return Filler(length);
+        }
+        bytes.push_back(static_cast<unsigned char>(std::stoul(word, nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::vector<std::vector<unsigned char>> ParseBurst(const std::string& text) {
+    std::vector<std::vector<unsigned char>> messages;
+    std::istringstream parts(text);
+    std::string part;
+    while (std::getline(parts, part, ',')) {
+        messages.push_back(ParseMessage(part));
+    }
+    return messages;
+}
+
 void RunCommands(Instrument& instrument) {
     std::string line;
     while (std::getline(std::cin, line)) {
-        std::istringstream words(line);
-        std::string command;
-        words >> command;
+        const auto cut = line.find(' ');
+        const std::string command = line.substr(0, cut);
+        const std::string rest = cut == std::string::npos ? "" : line.substr(cut + 1);
         if (command == "quit") {
             return;
         } else if (command == "silent" || command == "answer") {
             instrument.SetSilent(command == "silent");
         } else if (command == "cable") {
             instrument.UseCable();
-        } else if (command == "send") {
-            instrument.Send(ParseHex(words));
+        } else if (command == "send" || command == "burst") {
+            instrument.Send(ParseBurst(rest));
         } else if (command == "sysex") {
-            std::size_t length = 0;
-            words >> length;
-            instrument.Send(Filler(length));
+            instrument.Send({Filler(std::stoul(rest))});
+        } else if (command == "stall") {
+            instrument.Stall(std::stoi(rest));
         }
     }
 }
@@ -228,12 +281,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool silent = argc > 2 && std::string(argv[2]) == "--silent";
+    std::thread writer(WriteReports);
+    int code = 0;
     try {
         Instrument instrument(argv[1], silent);
         RunCommands(instrument);
     } catch (const RtMidiError& error) {
         std::cerr << error.getMessage() << "\n";
-        return 1;
+        code = 1;
     }
-    return 0;
+    Report("");
+    writer.join();
+    return code;
 }

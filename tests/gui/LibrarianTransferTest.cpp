@@ -40,15 +40,15 @@ Bytes RecordInFile(const Bytes& file, int index) {
         {Slice(file, pair + 402, pair + 530), Slice(file, pair + 540, pair + 796)});
 }
 
-// The window on the virtual instrument, its reset after the open already heard. Without cable
-// time unless asked for.
+// The window on the virtual instrument, its reset after the open already heard, Auto Preview
+// off. Without cable time unless asked for.
 class TransferFixture : public test::WindowFixture {
 public:
     CLibrarianDlg& StartOnInstrument(int channel = 1, const QString& derPath = {},
                                      bool wireTiming = false) {
         Instrument().SetWireTiming(wireTiming);
         const std::string device = midi::kVirtualDeviceName;
-        Start("[config]\nDerPath=" + derPath.toStdString() +
+        Start("[config]\npar_TestSel=0\nDerPath=" + derPath.toStdString() +
               "\n[device]\nPathDef=" + Folder().toStdString() + "\nMidiIn=" + device +
               "\nMidiOut=" + device + "\nMidiChanel=" + std::to_string(channel) + "\n");
         Instrument().WaitIdle(5s);

@@ -8,6 +8,7 @@
 
 #include "library/format/DumpFile.h"
 #include "library/format/MessageCheck.h"
+#include "tools/tessel-syx/ComposeCommand.h"
 
 namespace tessel::syx {
 
@@ -33,6 +34,14 @@ Commands:
                     and how many patches it lists, then every JD-800 DT1/RQ1 message whose
                     checksum is wrong, that is too short, or that has no F7, with the
                     offset of the message's F0.
+  compose [--device-id ID] OUT FILE:LABEL...
+                    Write a bank to OUT made of the named patches, the first into slot 11,
+                    the next into 12 and so on (at most 64); the other slots hold empty
+                    "<None>" patches. LABEL is a patch number as list shows it, e.g.
+                    "compose new.syx a.syx:11 b.syx:35". OUT is byte for byte what Tessel's
+                    Bank Builder saves: a 25,536-byte patch memory dump for device ID ID
+                    (1..128, default 17). An existing OUT is replaced only once the new one
+                    is complete.
   --help            Show this text.
 
 Exit status:
@@ -41,6 +50,8 @@ Exit status:
          skipped (each one named on standard error); 2 FOLDER cannot be read.
   check  0 every FILE holds a dump without message problems; 1 a problem was found;
          2 at least one FILE cannot be read.
+  compose 0 OUT written; 1 a FILE holds no such patch; 2 a FILE cannot be read or OUT
+          cannot be written. OUT is left as it was unless the status is 0.
   2 also for an unknown command or missing arguments.
 )";
 
@@ -166,6 +177,9 @@ int RunSyxTool(std::span<const std::string> args, std::ostream& out, std::ostrea
     if (command == "check") {
         return !rest.empty() ? Check(rest, out, err)
                              : UsageError(err, "check takes at least one FILE");
+    }
+    if (command == "compose") {
+        return Compose(rest, out, err);
     }
     return UsageError(err, "unknown command '" + command + "'");
 }

@@ -1,0 +1,142 @@
+#pragma once
+// A main window whose MIDI ports are the virtual instrument (without cable time, so that its
+// log shows when each message was sent), on a temporary settings folder that may hold a
+// "custom.dat"; what the instrument heard, as "90 3C 64" texts.
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/window/LibrarianDlg.h"
+#include "core/prompts/ScriptedPrompts.h"
+#include "core/settings/SettingsStore.h"
+#include "midi/virtual/VirtualMidiService.h"
+
+namespace tessel::test {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Events = std::vector<std::pair<std::uint32_t, int>>;  // message, time
+
+// The bytes of custom.dat holding `motifs` (motif index to its events), the others empty.
+inline std::string CustomDat(const std::map<int, Events>& motifs) {
+    std::string bytes;
+    const auto put = [&bytes](std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            bytes.push_back(char(value >> 8 * i));
+        }
+    };
+    for (int m = 0; m < 8; ++m) {
+        const Events events = motifs.count(m) != 0 ? motifs.at(m) : Events{};
+        for (std::size_t k = 0; k < 1000; ++k) {
+            put(k < events.size() ? events[k].first : 0);
+        }
+        for (std::size_t k = 0; k < 1000; ++k) {
+            put(k < events.size() ? std::uint32_t(events[k].second) : ~0u);
+        }
+    }
+    return bytes;
+}
+
+// The 4-byte value at `at`, least significant byte first.
+inline std::int32_t ValueAt(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        value |= std::uint32_t(std::uint8_t(bytes[at + i])) << 8 * i;
+    }
+    return std::int32_t(value);
+}
+
+struct Heard {
+    std::vector<std::uint8_t> bytes;
+    std::string text;
+    Clock::time_point at;
+};
+
+inline double MsBetween(const Heard& from, const Heard& to) {
+    return std::chrono::duration<double, std::milli>(to.at - from.at).count();
+}
+
+// The texts of heard[from, to), joined by '|'.
+inline std::string Joined(const std::vector<Heard>& heard, std::size_t from = 0,
+                          std::size_t to = SIZE_MAX) {
+    std::string joined;
+    for (std::size_t i = from; i < std::min(to, heard.size()); ++i) {
+        joined += (joined.empty() ? "" : "|") + heard[i].text;
+    }
+    return joined;
+}
+
+class PreviewWindow {
+public:
+    // `config`: the lines of section [config].
+    void Start(const std::string& config = "", int channel = 1) {
+        const std::string device = "Tessel Virtual JD-800";
+        std::ofstream(Path("tessel.ini")) << "[config]\n"
+                                          << config << "\n[device]\nMidiIn=" << device
+                                          << "\nMidiOut=" << device << "\nMidiChanel=" << channel;
+        store = std::make_unique<SettingsStore>(Path("tessel.ini"));
+        window = std::make_unique<CLibrarianDlg>(
+            WindowServices{*store, prompts, folder.path(), folder.path(), midi});
+        window->show();
+        Instrument().WaitIdle(5s);
+        Instrument().ClearLog();  // the reset after the output opened
+    }
+
+    midi::VirtualJd800& Instrument() { return midi.Instrument(); }
+    template <class Widget = QWidget>
+    Widget* Find(const char* name) const {
+        return window->findChild<Widget*>(name);
+    }
+    void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
+
+    std::vector<Heard> Log() {
+        std::vector<Heard> heard;
+        for (const auto& message : Instrument().ReceivedLog()) {
+            const QByteArray bytes(reinterpret_cast<const char*>(message.bytes.data()),
+                                   qsizetype(message.bytes.size()));
+            heard.push_back(
+                {message.bytes, bytes.toHex(' ').toUpper().toStdString(), message.time});
+        }
+        return heard;
+    }
+    // Handles the window's events until `text` has been heard.
+    std::vector<Heard> WaitFor(const std::string& text) {
+        static_cast<void>(
+            QTest::qWaitFor([&] { return Joined(Log()).find(text) != std::string::npos; }, 10000));
+        return Log();
+    }
+    // Closes the window: what was heard before the output's reset (All Notes Off on every
+    // channel) as the port closed.
+    std::vector<Heard> CloseWindow() {
+        window->close();
+        auto heard = Log();
+        heard.resize(heard.size() - std::min<std::size_t>(16, heard.size()));
+        return heard;
+    }
+
+    void WriteCustomDat(const std::string& bytes) {
+        std::ofstream(Path("custom.dat"), std::ios::binary) << bytes;
+    }
+    std::string ReadCustomDat() const {
+        std::ifstream file(Path("custom.dat"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
+    QTemporaryDir folder;
+    ScriptedPrompts prompts;
+    midi::VirtualMidiService midi{false};
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<CLibrarianDlg> window;
+
+private:
+    std::string Path(const char* name) const { return folder.filePath(name).toStdString(); }
+};
+
+}  // namespace tessel::test
