@@ -74,7 +74,22 @@ QWidget* CreateEdit(const ControlTemplate& control) {
     return edit;
 }
 
+QWidget* CreateManyEntriesList(const ControlTemplate& control, const DialogUnits& units) {
+    auto* list = new ListView(units, nullptr);
+    list->setVerticalScrollBarPolicy(Has(control, flags::kVScroll) ? Qt::ScrollBarAsNeeded
+                                                                   : Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Has(control, flags::kHScroll) ? Qt::ScrollBarAsNeeded
+                                                                     : Qt::ScrollBarAlwaysOff);
+    if (Has(control, flags::kTabStops)) {
+        list->SetTabStops({});
+    }
+    return list;
+}
+
 QWidget* CreateListBox(const ControlTemplate& control, const DialogUnits& units) {
+    if (Has(control, flags::kManyEntries)) {
+        return CreateManyEntriesList(control, units);
+    }
     auto* list = new ListBox(Has(control, flags::kSorted), units, nullptr);
     list->setVerticalScrollBarPolicy(Has(control, flags::kVScroll) ? Qt::ScrollBarAsNeeded
                                                                    : Qt::ScrollBarAlwaysOff);
@@ -186,7 +201,7 @@ QWidget* TemplateDialog::CreateControl(const ControlTemplate& control, QWidget* 
     QWidget* widget = nullptr;
     switch (control.kind) {
         case ControlKind::Frame:
-            widget = new QGroupBox(TextOf(control));
+            widget = new Frame(TextOf(control));
             break;
         case ControlKind::Label:
             widget = CreateLabel(control);

@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -17,6 +19,34 @@ namespace {
 
 constexpr int kDefaultTabStopUnits = 32;
 constexpr int kTextMargin = 3;
+
+void InstallTabStops(QAbstractItemView& view, const DialogUnits& units,
+                     const std::vector<int>& dialogUnits) {
+    std::vector<int> pixels;
+    for (int stop : dialogUnits.empty() ? std::vector<int>{kDefaultTabStopUnits} : dialogUnits) {
+        pixels.push_back(units.ToPixelsX(stop));
+    }
+    QAbstractItemDelegate* previous = view.itemDelegate();
+    view.setItemDelegate(new TabStopDelegate(std::move(pixels), &view));
+    if (previous != nullptr && previous->parent() == &view) {
+        previous->deleteLater();
+    }
+}
+
+// The row a user's input selected: after a click on an entry the entry clicked, even when it
+// was selected already; after a key or a drag only a row that differs from rowBefore.
+// -1 when the input selected nothing.
+int RowSelectedByUser(const QAbstractItemView& view, int rowBefore, bool clickedOnEntry) {
+    const QModelIndex current = view.currentIndex();
+    if (!current.isValid() || !view.selectionModel()->isSelected(current)) {
+        return -1;
+    }
+    return clickedOnEntry || current.row() != rowBefore ? current.row() : -1;
+}
+
+bool IsOnEntry(const QAbstractItemView& view, const QMouseEvent& event) {
+    return view.indexAt(event.position().toPoint()).isValid();
+}
 
 }  // namespace
 
@@ -130,15 +160,106 @@ void ListBox::SetColumnWidth(int pixels) {
 }
 
 void ListBox::SetTabStops(const std::vector<int>& dialogUnits) {
-    std::vector<int> pixels;
-    for (int units : dialogUnits.empty() ? std::vector<int>{kDefaultTabStopUnits} : dialogUnits) {
-        pixels.push_back(units_.ToPixelsX(units));
+    InstallTabStops(*this, units_, dialogUnits);
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    const int before = currentRow();
+    QListWidget::mousePressEvent(event);
+    if (const int row = RowSelectedByUser(*this, before, IsOnEntry(*this, *event)); row >= 0) {
+        emit userSelected(row);
     }
-    QAbstractItemDelegate* previous = itemDelegate();
-    setItemDelegate(new TabStopDelegate(std::move(pixels), this));
-    if (previous != nullptr && previous->parent() == this) {
-        previous->deleteLater();
+}
+
+void ListBox::mouseMoveEvent(QMouseEvent* event) {
+    const int before = currentRow();
+    QListWidget::mouseMoveEvent(event);
+    if (const int row = RowSelectedByUser(*this, before, false); row >= 0) {
+        emit userSelected(row);
     }
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    if (const int row = RowSelectedByUser(*this, before, false); row >= 0) {
+        emit userSelected(row);
+    }
+}
+
+ListView::ListView(const DialogUnits& units, QWidget* parent) : QTableView(parent), units_(units) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);  // Tab leaves the list, as from any list box
+    horizontalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    FitRowsToFont();
+}
+
+// Rows as high as a list box's entries in the same font and style.
+void ListView::FitRowsToFont() {
+    QStyleOptionViewItem entry;
+    initViewItemOption(&entry);
+    entry.features |= QStyleOptionViewItem::HasDisplay;
+    entry.text = QStringLiteral("Xg");
+    const QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &entry, QSize(), this);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(size.height());
+}
+
+void ListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        FitRowsToFont();
+    }
+}
+
+void ListView::SetTabStops(const std::vector<int>& dialogUnits) {
+    InstallTabStops(*this, units_, dialogUnits);
+}
+
+void ListView::mousePressEvent(QMouseEvent* event) {
+    const int before = currentIndex().row();
+    QTableView::mousePressEvent(event);
+    if (const int row = RowSelectedByUser(*this, before, IsOnEntry(*this, *event)); row >= 0) {
+        emit userSelected(row);
+    }
+}
+
+void ListView::mouseMoveEvent(QMouseEvent* event) {
+    const int before = currentIndex().row();
+    QTableView::mouseMoveEvent(event);
+    if (const int row = RowSelectedByUser(*this, before, false); row >= 0) {
+        emit userSelected(row);
+    }
+}
+
+void ListView::keyPressEvent(QKeyEvent* event) {
+    const int before = currentIndex().row();
+    QTableView::keyPressEvent(event);
+    if (const int row = RowSelectedByUser(*this, before, false); row >= 0) {
+        emit userSelected(row);
+    }
+}
+
+// Qt's frame gives its shortcut to the child that last had the focus; the first control in
+// tab order is the one a dialog frame's mnemonic stands for.
+bool Frame::event(QEvent* event) {
+    if (event->type() != QEvent::Shortcut || isCheckable()) {
+        return QGroupBox::event(event);
+    }
+    for (QWidget* next = nextInFocusChain(); next != this; next = next->nextInFocusChain()) {
+        if (isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) != 0 &&
+            next->isVisibleTo(this) && next->isEnabled()) {
+            next->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+    }
+    return QGroupBox::event(event);
 }
 
 TrackBar::TrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {

@@ -1,13 +1,16 @@
 #pragma once
-// Widgets that give Qt's controls the behaviour the dialog templates ask for: a list box that
-// inserts in case-insensitive order and draws tab stops, a track bar that tells user moves
-// from moves made by code, an edit filter for upper case and a label that wraps long paths.
+// Widgets that give Qt's controls the behaviour the dialog templates ask for: list boxes that
+// insert in case-insensitive order, draw tab stops and report every selection the user makes,
+// a frame whose mnemonic focuses its first control, a track bar that tells user moves from
+// moves made by code, an edit filter for upper case and a label that wraps long paths.
 #include <vector>
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QSlider>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <QValidator>
 
 namespace tessel {
@@ -29,6 +32,10 @@ private:
     std::vector<int> stops_;
 };
 
+// List boxes report the user's own selections with userSelected(row): every click on an
+// entry, also on the entry already selected (the platform's list box tells every click, and
+// a second click on a patch sends it again), and every key or drag that moves the selection,
+// once per move. Selections made from code are never reported.
 class ListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -45,9 +52,55 @@ public:
     void SetTabStops(const std::vector<int>& dialogUnits);
     bool IsSorted() const { return sorted_; }
 
+signals:
+    void userSelected(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     bool sorted_;
     const DialogUnits& units_;
+};
+
+// A list box whose entries come from a model, for lists of very many entries (a search over
+// a large library): the model makes an entry's text only when it is drawn. It is a table of
+// one column without headers or grid, since a table places rows of one height by arithmetic
+// where a list view lays out every row again whenever rows are added.
+class ListView : public QTableView {
+    Q_OBJECT
+public:
+    ListView(const DialogUnits& units, QWidget* parent);
+
+    // Tab stops in dialog units of the owning dialog.
+    void SetTabStops(const std::vector<int>& dialogUnits);
+
+signals:
+    void userSelected(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FitRowsToFont();
+
+private:
+    const DialogUnits& units_;
+};
+
+// A group frame whose '&' mnemonic always focuses its first control in tab order, as a
+// dialog frame does, rather than the control inside it that last had the focus.
+class Frame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    bool event(QEvent* event) override;
 };
 
 // A horizontal track bar. userMoved fires after every mouse, wheel or key action of the

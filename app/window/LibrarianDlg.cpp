@@ -86,7 +86,7 @@ void CLibrarianDlg::InitializeWindow() {
     RefreshFileList();
     ShowLastTransferPath();
     SelectLastTransferredFile();
-    Control<ListBox>(ids::kResultsList)->SetTabStops({kResultsTabStopUnits});
+    Control<ListView>(ids::kResultsList)->SetTabStops({kResultsTabStopUnits});
     ShowPicture();
     ShowTrackBarLabels();
     bank_.SetModified(false);
@@ -98,6 +98,7 @@ void CLibrarianDlg::ShutdownWindow() {
         return;
     }
     shutDown_ = true;
+    search_.reset();  // a Find still running ends after the file it reads
     // A worker waiting for a message box is released at once and shows no more.
     services_.prompts.Shutdown();
     StopMidiNotices();

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <QIcon>
 #include <QPixmap>
@@ -18,6 +20,7 @@
 #include "app/window/PreviewSettings.h"
 #include "app/window/WindowServices.h"
 #include "bank/Bank.h"
+#include "library/lists/LibrarySearch.h"
 #include "midi/ports/MidiPortLayer.h"
 #include "midi/service/QueuedNotices.h"
 #include "midi/sysex/SysexTransfer.h"
@@ -75,6 +78,8 @@ public:
 
     const PreviewValues& Preview() const { return preview_; }
     const LibraryPaths& Library() const { return library_; }
+    // A Find is still reading files or handing its hits to the results list.
+    bool FindRunning() const;
     bool IsInitialized() const { return initialized_; }
     bool IsShutDown() const { return shutDown_; }
 
@@ -122,14 +127,23 @@ private:
     void ConnectButton(int id, void (CLibrarianDlg::*operation)());
     void SetDirectory();
 
-    // Library lists and Find.
+    // Library lists and Find. File-list entries show each name readably and keep the name
+    // as the file system holds it, which is what opens the file.
     QStringList FileListEntries() const;
+    std::vector<std::string> FileListNames() const;
+    std::string FileNameAt(int row) const;
     std::optional<QString> SelectedFileName() const;
     // The full path of the selected file, as the file system names it.
     std::optional<std::filesystem::path> SelectedFilePath() const;
     QString FullPathOf(const QString& fileName) const;  // libraryFolder, separator, name
+    std::filesystem::path LibraryPathOf(const std::string& fileName) const;
     bool SelectFileEntry(const QString& fileName);
+    // The entry of the file with exactly this name, else the first whose shown name begins
+    // with the name shown for it, letter case ignored; -1 for none.
+    int FileRowOf(const std::string& fileName) const;
+    void ShowFileList(const std::vector<std::string>& fileNames);
     void ShowLoadedDumpPath(const std::optional<std::filesystem::path>& path);
+    void ConnectResultsList();
 
     // Start and close sequence steps of the MIDI wiring.
     void ApplyMidiSettings();     // start step 13: read the device keys, open the output
@@ -143,7 +157,7 @@ private:
     void LoadSelectedDump();           // file list selection by the user
     void OnPatchSelected();            // patch list selection by the user
     void FindPatch();                  // Find button
-    void OnResultSelected();           // results list selection by the user
+    void OnResultSelected(int row);    // results list selection by the user
 
     // ---- transfers (LibrarianDlgTransfers.cpp) ----
     void SendDump();     // Send button, file list double-click
@@ -212,6 +226,8 @@ private:
     int storedPreviewType_ = 0;  // par_Motif as read, written back until the user chooses
     int storedAutoPreview_ = 1;  // par_TestSel as read, written back until the user clicks
     LibraryPaths library_;
+    library::FindResultsModel* findResults_ = nullptr;  // owned by the results list
+    std::unique_ptr<library::LibrarySearch> search_;    // the last Find, running or done
 
     // ---- transfers state ----
     std::unique_ptr<transfers::QueuedTransferView> transferView_;

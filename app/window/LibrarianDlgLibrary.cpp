@@ -3,6 +3,7 @@
 // Lists are changed from code with their signals blocked, so only the user's own selections
 // reach the selection handlers.
 #include <QGroupBox>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include "app/dialogs/TemplateDialogControls.h"
@@ -17,16 +18,24 @@ namespace {
 namespace ids = templates::main_window;
 
 const QString kNoFile = QStringLiteral("<None>");
+constexpr int kFileNameRole = Qt::UserRole;  // the name as the file system holds it
 
 int SelectedRow(const QListWidget& list) {
     const QList<QListWidgetItem*> selected = list.selectedItems();
     return selected.isEmpty() ? -1 : list.row(selected.front());
 }
 
+// New entries are shown from the first one on, whatever the list showed before.
+void ShowFromTheStart(ListBox& list) {
+    list.horizontalScrollBar()->setValue(0);
+    list.verticalScrollBar()->setValue(0);
+}
+
 void ReplaceEntries(ListBox& list, const QStringList& entries) {
     const QSignalBlocker quiet(&list);
     list.clear();
     list.addItems(entries);
+    ShowFromTheStart(list);
 }
 
 // A frame caption treats '&' as a mnemonic mark; a path shows each of its '&' as written.
@@ -46,6 +55,24 @@ QStringList CLibrarianDlg::FileListEntries() const {
     return entries;
 }
 
+std::vector<std::string> CLibrarianDlg::FileListNames() const {
+    const int count = Control<ListBox>(ids::kFileList)->count();
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        names.push_back(FileNameAt(row));
+    }
+    return names;
+}
+
+std::string CLibrarianDlg::FileNameAt(int row) const {
+    return Control<ListBox>(ids::kFileList)
+        ->item(row)
+        ->data(kFileNameRole)
+        .toByteArray()
+        .toStdString();
+}
+
 std::optional<QString> CLibrarianDlg::SelectedFileName() const {
     const auto* files = Control<ListBox>(ids::kFileList);
     const int row = SelectedRow(*files);
@@ -56,15 +83,19 @@ std::optional<QString> CLibrarianDlg::SelectedFileName() const {
 }
 
 std::optional<std::filesystem::path> CLibrarianDlg::SelectedFilePath() const {
-    const std::optional<QString> fileName = SelectedFileName();
-    if (!fileName) {
+    const int row = SelectedRow(*Control<ListBox>(ids::kFileList));
+    if (row < 0) {
         return std::nullopt;
     }
-    return library::ToFileSystemPath(FullPathOf(*fileName));
+    return LibraryPathOf(FileNameAt(row));
 }
 
 QString CLibrarianDlg::FullPathOf(const QString& fileName) const {
     return library::LibraryFilePath(library_.libraryFolder, fileName);
+}
+
+std::filesystem::path CLibrarianDlg::LibraryPathOf(const std::string& fileName) const {
+    return library::ToFileSystemPath(library_.libraryFolder) / fileName;
 }
 
 void CLibrarianDlg::ShowLoadedDumpPath(const std::optional<std::filesystem::path>& path) {
@@ -84,22 +115,36 @@ bool CLibrarianDlg::SelectFileEntry(const QString& fileName) {
     return true;
 }
 
-void CLibrarianDlg::RefreshFileList() {
+int CLibrarianDlg::FileRowOf(const std::string& fileName) const {
+    return library::FindFileEntry(FileListNames(), FileListEntries(), fileName);
+}
+
+void CLibrarianDlg::ShowFileList(const std::vector<std::string>& fileNames) {
     auto* files = Control<ListBox>(ids::kFileList);
-    ReplaceEntries(*files, library::ListLibraryFiles(library_.libraryFolder));
-    files->SelectFromCode(0);
+    const QSignalBlocker quiet(files);
+    files->clear();
+    for (const std::string& name : fileNames) {
+        auto* item = new QListWidgetItem(library::DisplayName(name));
+        item->setData(kFileNameRole, QByteArray::fromStdString(name));
+        files->addItem(item);
+    }
+    ShowFromTheStart(*files);
+}
+
+void CLibrarianDlg::RefreshFileList() {
+    ShowFileList(library::ListLibraryFiles(library_.libraryFolder));
+    Control<ListBox>(ids::kFileList)->SelectFromCode(0);
     LoadSelectedDump();
 }
 
 void CLibrarianDlg::LoadSelectedDump() {
     auto* patches = Control<ListBox>(ids::kPatchList);
     ReplaceEntries(*patches, {});
-    const std::optional<QString> fileName = SelectedFileName();
-    if (!fileName) {
+    const std::optional<std::filesystem::path> path = SelectedFilePath();
+    if (!path) {
         return;
     }
-    const QString path = FullPathOf(*fileName);
-    const library::PatchListing listing = library::ListPatches(path);
+    const library::PatchListing listing = library::ListPatches(*path);
     switch (listing.outcome) {
         case library::DumpOutcome::Unreadable:
             ShowLoadedDumpPath(std::nullopt);
@@ -108,7 +153,7 @@ void CLibrarianDlg::LoadSelectedDump() {
             return;
         case library::DumpOutcome::Listed:
             ReplaceEntries(*patches, listing.entries);
-            ShowLoadedDumpPath(library::ToFileSystemPath(path));
+            ShowLoadedDumpPath(*path);
             return;
     }
 }
@@ -116,12 +161,14 @@ void CLibrarianDlg::LoadSelectedDump() {
 // Only the file name is compared: the file last sent or received is found again in the
 // current library folder, wherever it lay when it was transferred.
 void CLibrarianDlg::SelectLastTransferredFile() {
-    const std::optional<QString> fileName =
-        library::TextAfterLastSeparator(library::DisplayPath(library_.lastTransferPath));
+    const std::optional<std::string> fileName =
+        library::NameAfterLastSeparator(library_.lastTransferPath.string());
     if (!fileName) {
         return;
     }
-    SelectFileEntry(*fileName);
+    if (const int row = FileRowOf(*fileName); row >= 0) {
+        Control<ListBox>(ids::kFileList)->SelectFromCode(row);
+    }
     LoadSelectedDump();
 }
 
@@ -129,15 +176,14 @@ void CLibrarianDlg::SelectLastTransferredFile() {
 // of its patches is called up by number; any other patch is written to the temporary patch.
 void CLibrarianDlg::OnPatchSelected() {
     const int index = SelectedRow(*Control<ListBox>(ids::kPatchList));
-    const std::optional<QString> fileName = SelectedFileName();
-    if (index < 0 || !fileName) {
+    const std::optional<std::filesystem::path> file = SelectedFilePath();
+    if (index < 0 || !file) {
         return;
     }
-    if (library::IsSamePath(FullPathOf(*fileName),
-                            library::DisplayPath(library_.lastTransferPath))) {
+    if (library::IsSamePath(*file, library_.lastTransferPath)) {
         SendProgramChangeForPatch(index);
     } else {
-        SendPatchToTemporary(*SelectedFilePath(), index);
+        SendPatchToTemporary(*file, index);
     }
     if (preview_.autoPreview != 0) {
         StartPreview();

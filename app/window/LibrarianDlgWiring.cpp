@@ -25,11 +25,9 @@ void CLibrarianDlg::ConnectLibraryControls() {
     connect(files, &QListWidget::itemSelectionChanged, this, &CLibrarianDlg::LoadSelectedDump);
     connect(files, &QListWidget::itemDoubleClicked, this, &CLibrarianDlg::SendDump);
     auto* patches = Control<ListBox>(ids::kPatchList);
-    connect(patches, &QListWidget::itemSelectionChanged, this, &CLibrarianDlg::OnPatchSelected);
+    connect(patches, &ListBox::userSelected, this, &CLibrarianDlg::OnPatchSelected);
     connect(patches, &QListWidget::itemDoubleClicked, this, &CLibrarianDlg::SetSlot);
-    auto* results = Control<ListBox>(ids::kResultsList);
-    connect(results, &QListWidget::itemSelectionChanged, this, &CLibrarianDlg::OnResultSelected);
-    connect(results, &QListWidget::itemDoubleClicked, this, &CLibrarianDlg::SetSlot);
+    ConnectResultsList();
     ConnectButton(ids::kSetDirectoryButton, &CLibrarianDlg::SetDirectory);
     ConnectButton(ids::kSendButton, &CLibrarianDlg::SendDump);
     ConnectButton(ids::kReceiveButton, &CLibrarianDlg::ReceiveDump);

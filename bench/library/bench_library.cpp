@@ -1,5 +1,8 @@
 // Benchmark helper for the dump library.
-//   tessel_bench_library make FOLDER COUNT   writes COUNT dump files of invented patches
+//   tessel_bench_library make FOLDER COUNT [pairs]
+//                                            writes COUNT dump files of invented patches, in
+//                                            the standard layout or, with "pairs", in one
+//                                            256-byte and one 128-byte message a patch
 //   tessel_bench_library refresh FOLDER RUNS times ListDumpFiles + ReadPatchNames of the first
 //                                            file, as the window's refresh does, and prints
 //                                            the median in microseconds
@@ -34,7 +37,24 @@ std::string RandomName(std::mt19937& random) {
     return name;
 }
 
-Bytes RandomDump(std::mt19937& random) {
+// One message of 256 and one of 128 data bytes a patch, as other librarians write them.
+Bytes PairsLayout(const std::array<PatchRecord, kPatchCount>& records) {
+    Bytes bytes;
+    for (std::size_t i = 0; i < kPatchCount; ++i) {
+        const std::span<const std::uint8_t> record(records[i]);
+        const auto offset = static_cast<std::uint32_t>(i * kPatchRecordSize);
+        for (const Bytes& message :
+             {BuildDt1(kDefaultDeviceByte, AddressPlus(kPatchMemoryAddress, offset),
+                       record.first(256)),
+              BuildDt1(kDefaultDeviceByte, AddressPlus(kPatchMemoryAddress, offset + 256),
+                       record.subspan(256))}) {
+            bytes.insert(bytes.end(), message.begin(), message.end());
+        }
+    }
+    return bytes;
+}
+
+Bytes RandomDump(std::mt19937& random, bool pairs) {
     std::array<PatchRecord, kPatchCount> records{};
     for (auto& record : records) {
         const std::string name = RandomName(random);
@@ -43,16 +63,12 @@ Bytes RandomDump(std::mt19937& random) {
             record[b] = static_cast<std::uint8_t>(random() % 128);
         }
     }
-    Bytes bytes;
-    for (const Bytes& message : BuildPatchMemoryDump(kDefaultDeviceByte, records)) {
-        bytes.insert(bytes.end(), message.begin(), message.end());
-    }
-    return bytes;
+    return pairs ? PairsLayout(records) : BuildPatchMemoryDumpFile(kDefaultDeviceByte, records);
 }
 
 // One file in 20 is cut short, one in 10 has other messages before the dump.
-Bytes RealisticFile(std::mt19937& random, int number) {
-    Bytes bytes = RandomDump(random);
+Bytes RealisticFile(std::mt19937& random, int number, bool pairs) {
+    Bytes bytes = RandomDump(random, pairs);
     if (number % 20 == 7) {
         bytes.resize(random() % bytes.size());
     } else if (number % 10 == 3) {
@@ -64,11 +80,11 @@ Bytes RealisticFile(std::mt19937& random, int number) {
     return bytes;
 }
 
-int Make(const fs::path& folder, int count) {
+int Make(const fs::path& folder, int count, bool pairs) {
     std::mt19937 random(800);
     fs::create_directories(folder);
     for (int n = 0; n < count; ++n) {
-        const Bytes bytes = RealisticFile(random, n);
+        const Bytes bytes = RealisticFile(random, n, pairs);
         char name[64];
         std::snprintf(name, sizeof name, "%s %05d.%s", kWords[n % kWordCount], n,
                       n % 5 == 0 ? "SYX" : "syx");
@@ -103,12 +119,13 @@ int Refresh(const fs::path& folder, int runs) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 3 && args[0] == "make") {
-        return Make(args[1], std::stoi(args[2]));
+    if ((args.size() == 3 || (args.size() == 4 && args[3] == "pairs")) && args[0] == "make") {
+        return Make(args[1], std::stoi(args[2]), args.size() == 4);
     }
     if (args.size() == 3 && args[0] == "refresh") {
         return Refresh(args[1], std::stoi(args[2]));
     }
-    std::fprintf(stderr, "usage: tessel_bench_library make FOLDER COUNT | refresh FOLDER RUNS\n");
+    std::fprintf(stderr,
+                 "usage: tessel_bench_library make FOLDER COUNT [pairs] | refresh FOLDER RUNS\n");
     return 2;
 }

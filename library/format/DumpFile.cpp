@@ -116,6 +116,11 @@ std::optional<PatchRecord> ReadPatchRecord(const std::filesystem::path& file, in
     });
 }
 
+HeldPatches ReadHeldPatches(const std::filesystem::path& file, std::error_code& error) {
+    return ReadFile<HeldPatches>(
+        file, error, [](FileWindow& window) { return detail::ReadHeldPatchesIn(window); });
+}
+
 std::vector<PatchEntry> FindPatchNames(const std::filesystem::path& file, const NameSearch& search,
                                        std::error_code& error) {
     std::vector<PatchEntry> hits;
@@ -161,6 +166,11 @@ std::optional<PatchRecord> ReadPatchRecordFromBytes(std::span<const std::uint8_t
                                                     int index) {
     MemoryWindow window(bytes);
     return detail::ReadPatchRecordIn(window, index);
+}
+
+HeldPatches ReadHeldPatchesFromBytes(std::span<const std::uint8_t> bytes) {
+    MemoryWindow window(bytes);
+    return detail::ReadHeldPatchesIn(window);
 }
 
 std::string PatchLabel(int index) {

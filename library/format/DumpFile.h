@@ -1,5 +1,11 @@
 #pragma once
 // Reading ".syx" dump files. No file is kept open: each call opens, reads and closes.
+// The readers take the exclusive bytes of a file: the file itself, or the exclusive events of
+// a Standard MIDI File. A dump in the standard layout (266-byte messages one after the other
+// from the dump start) is read by offsets, as a received dump or a saved bank is laid out;
+// patch memory in any other DT1 messages is assembled by address, and its patches are those
+// it holds whole, by patch number.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -23,11 +29,26 @@ struct PatchEntry {
     bool operator==(const PatchEntry&) const = default;
 };
 
-// Offset of the F0 of the first F0 41 dd 3D 12 05, or none (also when unreadable).
+enum class DumpLayout {
+    none,       // no DT1 message put data into patch memory
+    standard,   // 266-byte messages to 05 00 00, 05 02 00, ... from the dump start to the end
+    byAddress,  // any other DT1 messages to patch memory, assembled by their addresses
+};
+
+// The patches 0-63 a file holds, by patch number.
+struct HeldPatches {
+    DumpLayout layout = DumpLayout::none;
+    std::array<std::optional<PatchRecord>, kPatchCount> records;
+};
+
+// Offset of the F0 of the first F0 41 dd 3D 12 05 in the file's bytes, or none (also when
+// unreadable).
 std::optional<std::uint64_t> FindDumpStart(const std::filesystem::path& file);
-// Two names per whole 798-byte block from the dump start; empty without a dump.
+// Standard layout: two names per whole 798-byte block from the dump start, indices going on
+// past 63 in longer files. Other layouts: the patches held whole. Empty without a dump.
 std::vector<PatchEntry> ReadPatchNames(const std::filesystem::path& file);
-// The 384 bytes of record `index`, following message boundaries; none on any shortfall.
+// The 384 bytes of record `index` as ReadPatchNames lists it (standard layout: following
+// message boundaries from its block offset); none on any shortfall.
 std::optional<PatchRecord> ReadPatchRecord(const std::filesystem::path& file, int index);
 
 // The same, telling a file that cannot be opened or read (error set) from one that holds
@@ -37,6 +58,8 @@ std::optional<std::uint64_t> FindDumpStart(const std::filesystem::path& file,
 std::vector<PatchEntry> ReadPatchNames(const std::filesystem::path& file, std::error_code& error);
 std::optional<PatchRecord> ReadPatchRecord(const std::filesystem::path& file, int index,
                                            std::error_code& error);
+// The records of the patches 0-63 that ReadPatchNames lists.
+HeldPatches ReadHeldPatches(const std::filesystem::path& file, std::error_code& error);
 
 // A search text prepared once for many names: only its first kFindTextLimit characters
 // count, and Matches(name) is NameContains(name, those characters).
@@ -58,6 +81,7 @@ std::vector<PatchEntry> FindPatchNames(const std::filesystem::path& file, const 
 std::optional<std::uint64_t> FindDumpStartInBytes(std::span<const std::uint8_t> bytes);
 std::vector<PatchEntry> ReadPatchNamesFromBytes(std::span<const std::uint8_t> bytes);
 std::optional<PatchRecord> ReadPatchRecordFromBytes(std::span<const std::uint8_t> bytes, int index);
+HeldPatches ReadHeldPatchesFromBytes(std::span<const std::uint8_t> bytes);
 
 // "%d%d" of group index / 8 + 1 and number index % 8 + 1: 0 gives "11", 64 gives "91".
 std::string PatchLabel(int index);

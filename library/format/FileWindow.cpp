@@ -88,22 +88,27 @@ std::span<const std::uint8_t> FileWindow::From(std::uint64_t offset, std::size_t
     if (error_) {
         return {};
     }
-    return {buffer_.get(), buffered_};
+    const std::size_t skipped = cursor_ - bufferOffset_;
+    return {buffer_.get() + skipped, buffered_ - skipped};
 }
 
-// Keeps the buffered bytes at and after offset, so that walking forward never reads twice.
+// Keeps the buffered bytes at and after offset, so that walking forward never reads twice;
+// the bytes before it are dropped only when more must be read.
 void FileWindow::MoveTo(std::uint64_t offset) {
     const bool inside = offset >= bufferOffset_ && offset - bufferOffset_ <= buffered_;
     if (!inside) {
         bufferOffset_ = offset;
         buffered_ = 0;
-        return;
     }
-    const auto dropped = static_cast<std::size_t>(offset - bufferOffset_);
+    cursor_ = offset;
+}
+
+void FileWindow::DropBeforeCursor() {
+    const auto dropped = static_cast<std::size_t>(cursor_ - bufferOffset_);
     if (dropped > 0) {
         std::memmove(buffer_.get(), buffer_.get() + dropped, buffered_ - dropped);
         buffered_ -= dropped;
-        bufferOffset_ = offset;
+        bufferOffset_ = cursor_;
     }
 }
 
@@ -122,9 +127,11 @@ void FileWindow::Reserve(std::size_t capacity) {
 // Reads up to the size the file had when opened: a file that grows meanwhile is read as it
 // was, one that shrinks ends where a read finds nothing more.
 void FileWindow::ReadAtLeast(std::size_t minBytes) {
-    if (buffered_ >= minBytes) {
+    const bool atTheEnd = bufferOffset_ + buffered_ >= endOffset_;
+    if (atTheEnd || buffered_ - static_cast<std::size_t>(cursor_ - bufferOffset_) >= minBytes) {
         return;
     }
+    DropBeforeCursor();
     Reserve(std::max(chunkSize_, minBytes));
     while (buffered_ < minBytes && bufferOffset_ + buffered_ < endOffset_) {
         const std::uint64_t position = bufferOffset_ + buffered_;

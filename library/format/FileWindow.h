@@ -23,6 +23,7 @@ public:
         return offset >= bytes_.size() ? std::span<const std::uint8_t>{}
                                        : bytes_.subspan(static_cast<std::size_t>(offset));
     }
+    std::uint64_t Size() const { return bytes_.size(); }
     std::error_code Error() const { return {}; }
 
 private:
@@ -47,11 +48,14 @@ public:
     // The bytes from offset on; fewer than minBytes only at the end of the file or on failure.
     // The span stays valid until the next call.
     std::span<const std::uint8_t> From(std::uint64_t offset, std::size_t minBytes);
+    // The size the file had when opened, or where a read met its end.
+    std::uint64_t Size() const { return endOffset_; }
     std::error_code Error() const { return error_; }
 
 private:
     void Open(const std::filesystem::path& path);
     void MoveTo(std::uint64_t offset);
+    void DropBeforeCursor();
     void Reserve(std::size_t capacity);
     void ReadAtLeast(std::size_t minBytes);
 
@@ -60,6 +64,7 @@ private:
     std::unique_ptr<std::uint8_t[]> buffer_;  // left uninitialised: only read bytes are used
     std::size_t capacity_ = 0;
     std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
+    std::uint64_t cursor_ = 0;        // the offset asked for last, within the buffer
     std::size_t buffered_ = 0;        // valid bytes in buffer_
     std::uint64_t endOffset_ = 0;     // the file's size, or where a read met its end
     std::error_code error_;

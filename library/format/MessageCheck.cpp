@@ -99,16 +99,21 @@ MessageReport CheckMessagesInBytes(std::span<const std::uint8_t> bytes) {
     return walk.Finish();
 }
 
-MessageReport CheckMessages(const std::filesystem::path& file, std::error_code& error) {
-    FileWindow window(file);
+MessageReport CheckMessagesIn(FileWindow& window) {
     MessageWalk walk;
     std::uint64_t position = 0;
     for (auto bytes = window.From(position, 1); !bytes.empty(); bytes = window.From(position, 1)) {
         walk.Feed(bytes, position);
         position += bytes.size();
     }
+    return window.Error() ? MessageReport{} : walk.Finish();
+}
+
+MessageReport CheckMessages(const std::filesystem::path& file, std::error_code& error) {
+    FileWindow window(file);
+    MessageReport report = CheckMessagesIn(window);
     error = window.Error();
-    return error ? MessageReport{} : walk.Finish();
+    return report;
 }
 
 }  // namespace tessel::format

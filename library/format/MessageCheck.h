@@ -31,7 +31,11 @@ struct MessageReport {
     bool operator==(const MessageReport&) const = default;
 };
 
+class FileWindow;
+
 MessageReport CheckMessagesInBytes(std::span<const std::uint8_t> bytes);
+// The whole file of the window; empty when it cannot be read (the window's error).
+MessageReport CheckMessagesIn(FileWindow& window);
 // Empty with error set when the file cannot be opened or read.
 MessageReport CheckMessages(const std::filesystem::path& file, std::error_code& error);
 

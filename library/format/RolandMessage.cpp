@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
 
 namespace tessel::format {
 
@@ -10,6 +11,8 @@ namespace {
 constexpr std::uint32_t kSevenBits = 0x7F;
 constexpr std::uint32_t kMessageDataSize = 256;
 constexpr std::size_t kTemporaryFirstPart = 256;
+constexpr std::string_view kEmptySlotName = "<None>          ";
+static_assert(kEmptySlotName.size() == kPatchNameSize);
 
 std::uint32_t AddressValue(Address address) {
     return (std::uint32_t{address[0]} << 14) | (std::uint32_t{address[1]} << 7) | address[2];
@@ -41,6 +44,12 @@ Bytes BuildMessage(std::uint8_t deviceByte, std::uint8_t command, Address addres
 std::uint8_t RolandChecksum(std::span<const std::uint8_t> bytes) {
     const unsigned sum = std::accumulate(bytes.begin(), bytes.end(), 0u);
     return static_cast<std::uint8_t>((128 - sum % 128) % 128);
+}
+
+PatchRecord EmptyPatchRecord() {
+    PatchRecord record{};
+    std::copy(kEmptySlotName.begin(), kEmptySlotName.end(), record.begin());
+    return record;
 }
 
 std::uint8_t DeviceByte(int deviceId) {
@@ -91,6 +100,16 @@ std::vector<Bytes> BuildPatchMemoryDump(std::uint8_t deviceByte,
             BuildDt1(deviceByte, AddressPlus(kPatchMemoryAddress, k * kMessageDataSize), data));
     }
     return messages;
+}
+
+Bytes BuildPatchMemoryDumpFile(std::uint8_t deviceByte,
+                               std::span<const PatchRecord, kPatchCount> records) {
+    Bytes file;
+    file.reserve(kDumpFileSize);
+    for (const Bytes& message : BuildPatchMemoryDump(deviceByte, records)) {
+        file.insert(file.end(), message.begin(), message.end());
+    }
+    return file;
 }
 
 }  // namespace tessel::format

@@ -30,10 +30,14 @@ inline constexpr std::size_t kPatchNameSize = 16;
 inline constexpr std::size_t kPatchCount = 64;
 inline constexpr std::size_t kDumpMessageCount = 96;
 inline constexpr std::size_t kDumpFileSize = kDumpMessageCount * kDt1MessageSize;  // 25,536
+inline constexpr std::size_t kPatchMemorySize = kPatchCount * kPatchRecordSize;    // 24,576
 inline constexpr Address kPatchMemoryAddress{0x05, 0x00, 0x00};
 inline constexpr Address kTemporaryPatchAddress{0x00, 0x00, 0x00};
 
 using PatchRecord = std::array<std::uint8_t, kPatchRecordSize>;
+
+// An empty bank slot: the name "<None>" and ten blanks, every other byte zero.
+PatchRecord EmptyPatchRecord();
 
 // (128 - sum % 128) % 128 over the address and data (or size) bytes.
 std::uint8_t RolandChecksum(std::span<const std::uint8_t> bytes);
@@ -55,5 +59,8 @@ Bytes BuildDumpRequest(std::uint8_t deviceByte, Address address);
 // The 96 DT1 messages of 266 bytes that carry 64 records from address 05 00 00 on.
 std::vector<Bytes> BuildPatchMemoryDump(std::uint8_t deviceByte,
                                         std::span<const PatchRecord, kPatchCount> records);
+// The same 96 messages back to back: the 25,536 bytes of a standard dump file.
+Bytes BuildPatchMemoryDumpFile(std::uint8_t deviceByte,
+                               std::span<const PatchRecord, kPatchCount> records);
 
 }  // namespace tessel::format

@@ -7,18 +7,13 @@
 
 namespace tessel::library {
 
-QStringList ListLibraryFiles(const QString& folder) {
-    QStringList names;
-    for (const std::string& name : format::ListDumpFiles(ToFileSystemPath(folder))) {
-        names.append(FromFileSystemName(name));
-    }
-    return names;
+std::vector<std::string> ListLibraryFiles(const QString& folder) {
+    return format::ListDumpFiles(ToFileSystemPath(folder));
 }
 
 // Names read without a whole block after a dump start leave the list empty, so only then is
 // the dump start looked for on its own.
-PatchListing ListPatches(const QString& fullPath) {
-    const std::filesystem::path file = ToFileSystemPath(fullPath);
+PatchListing ListPatches(const std::filesystem::path& file) {
     std::error_code error;
     const std::vector<format::PatchEntry> names = format::ReadPatchNames(file, error);
     if (error) {
@@ -33,29 +28,6 @@ PatchListing ListPatches(const QString& fullPath) {
         listing.entries.append(PatchListEntry(entry));
     }
     return listing;
-}
-
-FindOutcome FindInLibrary(const QString& folder, const QStringList& fileNames,
-                          const QString& fieldText) {
-    FindOutcome outcome;
-    const std::optional<std::string> text = SearchTextBytes(fieldText);
-    if (!text) {
-        return outcome;
-    }
-    const format::NameSearch search(*text);
-    for (const QString& fileName : fileNames) {
-        std::error_code error;
-        const auto hits = format::FindPatchNames(
-            ToFileSystemPath(LibraryFilePath(folder, fileName)), search, error);
-        if (error) {
-            outcome.skipped.append(fileName);
-            continue;
-        }
-        for (const format::PatchEntry& hit : hits) {
-            outcome.results.append(FindResultEntry(fileName, hit));
-        }
-    }
-    return outcome;
 }
 
 }  // namespace tessel::library

@@ -10,29 +10,42 @@ namespace tessel::library {
 namespace {
 
 constexpr QChar kTab = u'\t';
-constexpr QChar kLabelEnd = u'-';
-constexpr std::int64_t kLabelLimit = 1'000'000'000;  // keeps the index arithmetic in range
 
-bool IsSeparator(QChar c) {
-    return c == u'\\' || c == u'/';
-}
-
-// Leading blanks, an optional sign and decimal digits; no digits reads 0.
-int ReadDecimal(QStringView text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace()) {
-        ++i;
+// The length of the UTF-8 sequence of one printable character at the start of bytes; 0 for
+// a byte that begins none (a stray or overlong sequence, a surrogate, a control character).
+std::size_t ShownSequenceLength(std::string_view bytes) {
+    const auto first = static_cast<unsigned char>(bytes[0]);
+    if (first < 0x80) {
+        return first >= 0x20 && first != 0x7F ? 1 : 0;
     }
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
+    std::size_t length = 0;
+    char32_t code = 0;
+    if ((first & 0xE0) == 0xC0) {
+        length = 2;
+        code = first & 0x1F;
+    } else if ((first & 0xF0) == 0xE0) {
+        length = 3;
+        code = first & 0x0F;
+    } else if ((first & 0xF8) == 0xF0) {
+        length = 4;
+        code = first & 0x07;
+    } else {
+        return 0;
     }
-    std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = std::min(value * 10 + (text[i].unicode() - u'0'), kLabelLimit);
+    if (bytes.size() < length) {
+        return 0;
     }
-    return static_cast<int>(negative ? -value : value);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[k]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool valid = code >= kShortest[length] && code <= 0x10FFFF &&
+                       (code < 0xD800 || code > 0xDFFF) && (code < 0x80 || code > 0x9F);
+    return valid ? length : 0;
 }
 
 }  // namespace
@@ -45,21 +58,36 @@ std::filesystem::path ToFileSystemPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-QString FromFileSystemName(const std::string& name) {
-    return QFile::decodeName(QByteArray::fromStdString(name));
+QString DisplayName(std::string_view bytes) {
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(bytes.size()));
+    std::size_t textStart = 0;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t length = ShownSequenceLength(bytes.substr(i));
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        shown += QString::fromUtf8(bytes.data() + textStart, static_cast<qsizetype>(i - textStart));
+        shown += QString::asprintf("\\x%02X", static_cast<unsigned char>(bytes[i]));
+        textStart = ++i;
+    }
+    shown += QString::fromUtf8(bytes.data() + textStart,
+                               static_cast<qsizetype>(bytes.size() - textStart));
+    return shown;
 }
 
 QString DisplayPath(const std::filesystem::path& path) {
-    return FromFileSystemName(path.string());
+    return DisplayName(path.string());
 }
 
-std::optional<QString> TextAfterLastSeparator(QStringView path) {
-    for (qsizetype i = path.size(); i > 0; --i) {
-        if (IsSeparator(path[i - 1])) {
-            return path.mid(i).toString();
-        }
+std::optional<std::string> NameAfterLastSeparator(std::string_view path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string_view::npos) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return std::string(path.substr(separator + 1));
 }
 
 int FindFileEntry(const QStringList& entries, QStringView name) {
@@ -75,8 +103,19 @@ int FindFileEntry(const QStringList& entries, QStringView name) {
     return -1;
 }
 
-bool IsSamePath(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+int FindFileEntry(const std::vector<std::string>& names, const QStringList& shown,
+                  std::string_view name) {
+    const auto exact = std::find(names.begin(), names.end(), name);
+    if (exact != names.end()) {
+        return static_cast<int>(exact - names.begin());
+    }
+    return FindFileEntry(shown, DisplayName(name));
+}
+
+bool IsSamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(a, b, error);
+    return error ? a.lexically_normal() == b.lexically_normal() : same;
 }
 
 QString PatchListEntry(const format::PatchEntry& entry) {
@@ -85,26 +124,6 @@ QString PatchListEntry(const format::PatchEntry& entry) {
 
 QString FindResultEntry(const QString& fileName, const format::PatchEntry& entry) {
     return fileName + kTab + PatchListEntry(entry);
-}
-
-std::optional<QString> ResultFileName(QStringView entry) {
-    const qsizetype tab = entry.indexOf(kTab);
-    if (tab < 0) {
-        return std::nullopt;
-    }
-    return entry.left(tab).toString();
-}
-
-std::optional<int> ResultPatchIndex(QStringView entry) {
-    const qsizetype tab = entry.indexOf(kTab);
-    if (tab < 0) {
-        return std::nullopt;
-    }
-    const qsizetype end = entry.indexOf(kLabelEnd, tab + 1);
-    if (end < 0) {
-        return std::nullopt;
-    }
-    return format::LabelToIndex(ReadDecimal(entry.mid(tab + 1, end - tab - 1)));
 }
 
 std::optional<std::string> SearchTextBytes(const QString& fieldText) {

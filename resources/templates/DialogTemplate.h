@@ -37,6 +37,7 @@ constexpr unsigned kTreeLines = 1u << 10;      // tree with expand buttons and l
 constexpr unsigned kShowSelection = 1u << 11;  // selection stays visible without focus
 constexpr unsigned kWrapAnywhere = 1u << 12;   // long texts such as paths wrap at any char
 constexpr unsigned kBorder = 1u << 13;         // edit field with a border
+constexpr unsigned kManyEntries = 1u << 14;    // list of very many entries, drawn from a model
 }  // namespace flags
 
 struct ControlTemplate {

@@ -53,8 +53,10 @@ TEST(BankBuilder, SetCopiesThePatchAndMovesOn) {
         if (c.from == From::FindDoubleClick) {
             f.Find<QLineEdit>("searchField")->setText("WARM");
             f.Click("findButton");
+            ASSERT_TRUE(f.FinishFind());
             f.UserSelects("resultsList", 0);
-            emit f.List("resultsList").itemDoubleClicked(f.List("resultsList").item(0));
+            QAbstractItemView& results = f.View("resultsList");
+            emit results.doubleClicked(results.model()->index(0, 0));
         } else if (c.from == From::PatchDoubleClick) {
             emit f.List("patchList").itemDoubleClicked(f.List("patchList").currentItem());
         } else {

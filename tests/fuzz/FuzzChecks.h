@@ -1,11 +1,14 @@
 #pragma once
 // What every reading of arbitrary bytes must satisfy, whatever the bytes are.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <span>
 
 #include "library/format/DumpFile.h"
 #include "library/format/DumpReaders.h"
+#include "library/format/DumpSurvey.h"
+#include "library/format/MidiFile.h"
 
 namespace tessel::format::fuzz {
 
@@ -20,7 +23,9 @@ inline bool MarkAt(std::span<const std::uint8_t> bytes, std::size_t at) {
     return at + detail::kDumpMarkSize <= bytes.size() && detail::IsDumpMark(bytes.data() + at);
 }
 
-// The start is the first mark, and there are exactly two names per whole block after it.
+// The start is the first mark. A standard layout lists two names per whole block after it;
+// any other lists at most the 64 patches, in patch order, and nothing without a DT1 that
+// may reach patch memory. A MIDI file's names come from its exclusive events instead.
 inline void CheckStartAndNames(std::span<const std::uint8_t> bytes,
                                const std::optional<std::uint64_t>& start,
                                const std::vector<PatchEntry>& names) {
@@ -28,16 +33,45 @@ inline void CheckStartAndNames(std::span<const std::uint8_t> bytes,
     for (std::size_t at = 0; at < end; ++at) {
         Require(!MarkAt(bytes, at), "a mark before the dump start");
     }
-    if (!start) {
-        Require(names.empty(), "names without a dump start");
-        return;
-    }
-    Require(MarkAt(bytes, end), "the dump start is not a mark");
-    Require(names.size() == 2 * ((bytes.size() - end) / kPairBlockSize), "two names a block");
+    Require(!start || MarkAt(bytes, end), "the dump start is not a mark");
     for (std::size_t i = 0; i < names.size(); ++i) {
-        Require(names[i].index == static_cast<int>(i), "indices count up from 0");
+        Require(i == 0 || names[i].index > names[i - 1].index, "indices in patch order");
         Require(names[i].name.size() <= kPatchNameSize, "a name longer than 16");
         Require(names[i].name.find('\0') == std::string::npos, "a zero byte in a name");
+    }
+    if (IsMidiFile(bytes)) {
+        return;
+    }
+    MemoryWindow window(bytes);
+    if (detail::StandardStartIn(window)) {
+        Require(names.size() == 2 * ((bytes.size() - end) / kPairBlockSize), "two names a block");
+        return;
+    }
+    Require(names.empty() || names.back().index < static_cast<int>(kPatchCount),
+            "a patch past 88 assembled");
+    Require(names.empty() || detail::FindMark(bytes, detail::IsPatchMemoryMark),
+            "names without a DT1 to patch memory");
+}
+
+// The held patches, the names and the check agree; a record read alone is the held one.
+inline void CheckHeldPatches(std::span<const std::uint8_t> bytes,
+                             const std::vector<PatchEntry>& names,
+                             const std::vector<int>& indices) {
+    const HeldPatches held = ReadHeldPatchesFromBytes(bytes);
+    const DumpSurvey survey = SurveyDumpBytes(bytes);
+    Require(survey.layout == held.layout, "the check finds the layout the readers find");
+    Require(survey.patches == names.size(), "the check counts the names");
+    // A standard layout may hold a whole record past its last whole block, which is not listed.
+    for (int index : indices) {
+        const bool listed = std::any_of(names.begin(), names.end(), [index](const auto& entry) {
+            return entry.index == index;
+        });
+        if (index >= 0 && index < static_cast<int>(kPatchCount) &&
+            (listed || held.layout != DumpLayout::standard)) {
+            Require(held.records[static_cast<std::size_t>(index)] ==
+                        ReadPatchRecordFromBytes(bytes, index),
+                    "the held record is the one read alone");
+        }
     }
 }
 

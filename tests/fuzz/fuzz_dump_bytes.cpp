@@ -12,11 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto start = FindDumpStartInBytes(bytes);
     const auto names = ReadPatchNamesFromBytes(bytes);
     fuzz::CheckStartAndNames(bytes, start, names);
-    for (int index : fuzz::RecordIndices(bytes, names.size())) {
-        const auto record = ReadPatchRecordFromBytes(bytes, index);
-        fuzz::Require(start || !record, "a record without a dump start");
-        fuzz::Require(index >= 0 || !record, "a record at a negative index");
+    const auto indices = fuzz::RecordIndices(bytes, names.size());
+    for (int index : indices) {
+        fuzz::Require(index >= 0 || !ReadPatchRecordFromBytes(bytes, index),
+                      "a record at a negative index");
     }
+    fuzz::CheckHeldPatches(bytes, names, indices);
     const auto report = CheckMessagesInBytes(bytes);
     fuzz::Require(report.messages <= size / 2, "more messages than F0 F7 pairs fit");
     for (const auto& problem : report.problems) {

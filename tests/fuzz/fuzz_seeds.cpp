@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "library/format/DumpFile.h"
-#include "tests/format/DumpFixtures.h"
+#include "tests/format/LayoutFixtures.h"
 
 namespace {
 
@@ -20,7 +20,11 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
     const Bytes request = BuildDumpRequest(kDefaultDeviceByte, kPatchMemoryAddress);
     const Bytes mark{0xF0, 0x41, 0x10, 0x3D, 0x12, 0x05, 0x00, 0x00};
     const Bytes otherModel{0xF0, 0x41, 0x10, 0x3E, 0x12, 0x05, 0x00, 0x00, 0x01, 0x7A, 0xF7};
-    return {
+    const auto records = test::DistinctRecords();
+    const Bytes twoPatches = Concat(
+        {test::Dt1Patches(records, {63}, {384}), test::Dt1Patches(records, {0}, {256, 128})});
+    const Bytes notes{0x00, 0x90, 0x3C, 0x40, 0x10, 0x3E, 0x40, 0x00, 0xFF, 0x01, 0x01, 0x41};
+    std::vector<std::pair<std::string, Bytes>> seeds{
         {"dump", dump},
         {"dump-device-7f", test::DumpBytes(test::DistinctRecords(), 0x7F)},
         {"prefixed", Concat({request, otherModel, {0x00, 0xF7}, dump})},
@@ -33,7 +37,15 @@ std::vector<std::pair<std::string, Bytes>> Seeds() {
         {"headers-everywhere", Concat({mark, Bytes(20, 0x22), {0xF0}, Bytes(7, 0), {0xF7, 0xF0}})},
         {"request", request},
         {"mark-only", Head(mark, 6)},
+        {"two-patches", twoPatches},
+        {"small-midi-file",
+         test::MidiFile(1, {notes, Concat({notes, test::SysexEvents(twoPatches, 50), notes})})},
     };
+    int number = 0;
+    for (auto& file : test::LayoutFiles()) {
+        seeds.emplace_back("layout-" + std::to_string(number++), std::move(file.bytes));
+    }
+    return seeds;
 }
 
 }  // namespace

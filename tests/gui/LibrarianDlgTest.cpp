@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStringListModel>
 #include <QTest>
 
 #include "tests/gui/LibrarianWindowFixture.h"
@@ -80,7 +81,7 @@ TEST(LibrarianDlgStart, FirstRunWithoutSettingsShowsEveryDefaultAndTheWindowsTex
     EXPECT_EQ(window.windowTitle(), "Tessel, Version 1.5");
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     EXPECT_EQ(window.focusWidget(), f.Find("fileList"));
-    const auto* results = dynamic_cast<TabStopDelegate*>(f.List("resultsList").itemDelegate());
+    const auto* results = dynamic_cast<TabStopDelegate*>(f.View("resultsList").itemDelegate());
     EXPECT_EQ(results->StopAfter(0), window.Units().ToPixelsX(65));
     EXPECT_FALSE(QFile::exists(f.IniPath())) << "nothing is written before the close";
 }
@@ -219,7 +220,8 @@ TEST(LibrarianDlgControls, ScreenshotOfTheMainWindow) {
             .AddString(QString::asprintf("%d%d- Patch name %02d  ", i / 8 + 1, i % 8 + 1, i));
     }
     f.List("patchList").AddString("88- WWWWWWWWWWWWWWWW");
-    f.List("resultsList").AddString("Preset A.syx\t11- Patch name 00");
+    f.View("resultsList")
+        .setModel(new QStringListModel({"Preset A.syx\t11- Patch name 00"}, f.window.get()));
     f.Find<QGroupBox>("patchFrame")->setTitle("/home/musician/JD-800 library/Preset A.syx");
     // Item views lay out late and show their scroll bars one event later still.
     QApplication::processEvents();

@@ -321,6 +321,7 @@ TEST(LibrarianTransfer, PatchSelectionPlaysThePatchAtOnce) {
         } else {
             f.Find<QLineEdit>("searchField")->setText("A 1 ");
             f.Click("findButton");
+            ASSERT_TRUE(f.FinishFind());
             f.UserSelects("resultsList", 0);
         }
         const auto elapsed = selecting.elapsed();

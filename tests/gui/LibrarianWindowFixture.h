@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/dialogs/TemplateDialogControls.h"
 #include "app/window/LibrarianDlg.h"
@@ -91,20 +92,33 @@ public:
         return window->findChild<Widget*>(name);
     }
     ListBox& List(const char* name) const { return *Find<ListBox>(name); }
+    // Any of the three lists, the model-backed results list included.
+    QAbstractItemView& View(const char* name) const { return *Find<QAbstractItemView>(name); }
     QStringList Entries(const char* name) const {
+        const QAbstractItemModel& model = *View(name).model();
         QStringList entries;
-        for (int row = 0; row < List(name).count(); ++row) {
-            entries << List(name).item(row)->text();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            entries << model.index(row, 0).data().toString();
         }
         return entries;
     }
     QString Selected(const char* name) const {
-        const auto selected = List(name).selectedItems();
-        return selected.isEmpty() ? QString() : selected.front()->text();
+        const QModelIndexList selected = View(name).selectionModel()->selectedIndexes();
+        return selected.isEmpty() ? QString() : selected.front().data().toString();
     }
     QString Caption() const { return Find<QGroupBox>("patchFrame")->title(); }
-    // As a click of the user does: the list's selection handlers run.
-    void UserSelects(const char* name, int row) const { List(name).setCurrentRow(row); }
+    // A click of the user on the entry: the list's selection handlers run, also when the
+    // entry is selected already.
+    void UserSelects(const char* name, int row) const {
+        QAbstractItemView& view = View(name);
+        const QModelIndex entry = view.model()->index(row, 0);
+        view.scrollTo(entry);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(entry).center());
+    }
+    // Lets a Find started by the Find button come to its end.
+    bool FinishFind() const {
+        return QTest::qWaitFor([this] { return !window->FindRunning(); }, 60'000);
+    }
     // Selections made from code that reached the user-selection handlers.
     int SelectionsSignalled() const { return int(fileSpy->count() + patchSpy->count()); }
 

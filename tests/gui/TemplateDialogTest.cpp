@@ -77,20 +77,24 @@ TEST(TemplateDialog, DialogUnitsAreAQuarterCharacterWideAndAnEighthHighAndScaleW
     EXPECT_NEAR(b.ToPixelsY(800), 2 * a.ToPixelsY(800), 0.1 * a.ToPixelsY(800));
 }
 
-// A frame's or a label's mnemonic focuses the control that follows it.
+// A frame's or a label's mnemonic focuses the control that follows it, also when another
+// control of the frame had the focus.
 TEST(TemplateDialog, AltLetterFocusesTheControl) {
-    const std::tuple<const DialogTemplate& (*)(), Qt::Key, const char*> cases[] = {
-        {&templates::MainWindowTemplate, Qt::Key_H, "searchField"},
-        {&templates::MainWindowTemplate, Qt::Key_W, "previewTypeCombo"},
-        {&templates::MainWindowTemplate, Qt::Key_O, "tempoSlider"},
-        {&templates::ChangeNameTemplate, Qt::Key_E, "nameField"},
-        {&templates::MidiSettingsTemplate, Qt::Key_M, "midiInList"},
+    const std::tuple<const DialogTemplate& (*)(), Qt::Key, const char*, const char*> cases[] = {
+        {&templates::MainWindowTemplate, Qt::Key_H, "searchField", "resultsList"},
+        {&templates::MainWindowTemplate, Qt::Key_W, "previewTypeCombo", nullptr},
+        {&templates::MainWindowTemplate, Qt::Key_O, "tempoSlider", nullptr},
+        {&templates::ChangeNameTemplate, Qt::Key_E, "nameField", nullptr},
+        {&templates::MidiSettingsTemplate, Qt::Key_M, "midiInList", nullptr},
     };
-    for (const auto& [layout, key, focused] : cases) {
+    for (const auto& [layout, key, focused, focusedBefore] : cases) {
         TemplateDialog dialog(layout());
         dialog.show();
         QApplication::setActiveWindow(&dialog);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        if (focusedBefore != nullptr) {
+            dialog.findChild<QWidget*>(focusedBefore)->setFocus();
+        }
         QTest::keyClick(&dialog, key, Qt::AltModifier);
         ASSERT_NE(QApplication::focusWidget(), nullptr);
         EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), focused);

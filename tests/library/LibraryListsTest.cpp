@@ -17,14 +17,12 @@ const format::Bytes kDump = format::test::DumpBytes(format::test::DistinctRecord
 // dump start keeps the previous file loaded.
 TEST(Listing, TellsNoDumpFromAnEmptyListing) {
     TempFolder folder;
-    const QString folderPath = QString::fromStdString(folder.Path().string());
     const std::pair<format::Bytes, DumpOutcome> cases[] = {
         {format::test::Head(kDump, 797), DumpOutcome::Listed},
         {{}, DumpOutcome::NoDump},
     };
     for (const auto& [bytes, outcome] : cases) {
-        folder.Write("f.syx", bytes);
-        const PatchListing listing = ListPatches(LibraryFilePath(folderPath, "f.syx"));
+        const PatchListing listing = ListPatches(folder.Write("f.syx", bytes));
         EXPECT_EQ(listing.outcome, outcome) << bytes.size();
         EXPECT_TRUE(listing.entries.isEmpty()) << bytes.size();
     }
@@ -34,13 +32,13 @@ TEST(Listing, TellsNoDumpFromAnEmptyListing) {
 TEST(Listing, LongPathsAreReadLikeAnyOther) {
     TempFolder folder;
     const std::string sub(120, 's');
-    const QString name = QString(200, u'n') + ".syx";
+    const std::string name = std::string(200, 'n') + ".syx";
     std::filesystem::create_directory(folder.Path() / sub);
-    folder.Write(sub + "/" + name.toStdString(), kDump);
-    const QString longFolder = QString::fromStdString((folder.Path() / sub).string());
-    ASSERT_GT(LibraryFilePath(longFolder, name).size(), 320);
-    EXPECT_EQ(ListLibraryFiles(longFolder), QStringList({name}));
-    EXPECT_EQ(ListPatches(LibraryFilePath(longFolder, name)).entries.size(), 64);
+    const std::filesystem::path file = folder.Write(sub + "/" + name, kDump);
+    ASSERT_GT(file.string().size(), 320u);
+    EXPECT_EQ(ListLibraryFiles(QString::fromStdString(file.parent_path().string())),
+              std::vector<std::string>{name});
+    EXPECT_EQ(ListPatches(file).entries.size(), 64);
 }
 
 }  // namespace

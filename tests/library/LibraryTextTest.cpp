@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "library/lists/LibraryText.h"
+#include "tests/format/DumpFixtures.h"
 #include "tests/library/QStringPrinter.h"
 
 namespace tessel::library {
@@ -8,15 +9,15 @@ namespace {
 
 // The window's start-up tests cover the common stored paths; these are the separator orders
 // they do not reach.
-TEST(TextAfterLastSeparator, EitherPlatformsSeparatorCounts) {
-    const std::pair<QString, std::optional<QString>> cases[] = {
+TEST(NameAfterLastSeparator, EitherPlatformsSeparatorCounts) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"D:/mixed\\sub/x.syx", "x.syx"},
-        {"/music/a\\b.syx", "b.syx"},
+        {"/music/a\\caf\xE9.syx", "caf\xE9.syx"},
         {"/trailing/", ""},
         {"bank.syx", std::nullopt},
     };
     for (const auto& [path, fileName] : cases) {
-        EXPECT_EQ(TextAfterLastSeparator(path), fileName) << path.toStdString();
+        EXPECT_EQ(NameAfterLastSeparator(path), fileName) << path;
     }
 }
 
@@ -36,17 +37,38 @@ TEST(FindFileEntry, ExactSpellingFirstThenTheFirstPrefixIgnoringCase) {
     }
 }
 
-// Every entry Find writes reads back as the file and patch it came from, whatever '-' and tab
-// the names hold.
-TEST(FindResult, EveryWrittenEntryReadsBack) {
-    for (int index = 0; index <= 80; ++index) {
-        const QString entry = FindResultEntry("my-bank 3.syx", {index, "A-1\tB  "});
-        EXPECT_EQ(ResultFileName(entry), "my-bank 3.syx");
-        EXPECT_EQ(ResultPatchIndex(entry), index) << entry.toStdString();
+// UTF-8 is shown as text; every other byte, and control characters, as \xHH.
+TEST(DisplayName, ShowsBytesThatAreNoTextReadably) {
+    const std::pair<std::string, QString> cases[] = {
+        {"caf\xE9.syx", "caf\\xE9.syx"},
+        {"caf\xC3\xA9.syx", QString::fromUtf8("caf\u00E9.syx")},
+        {"\xC3", "\\xC3"},
+        {"\xC0\xAF\xED\xA0\x80", "\\xC0\\xAF\\xED\\xA0\\x80"},  // overlong, surrogate
+        {"\xF0\x9F\x8E\xB9 a\tb\n", QString::fromUtf8("\U0001F3B9 a\\x09b\\x0A")},
+    };
+    for (const auto& [bytes, shown] : cases) {
+        EXPECT_EQ(DisplayName(bytes), shown) << bytes;
     }
-    EXPECT_EQ(ResultFileName(u"no tab 35- X"), std::nullopt);
-    EXPECT_EQ(ResultPatchIndex(u"no tab 35- X"), std::nullopt);
-    EXPECT_EQ(ResultPatchIndex(u"b.syx\t35 no dash"), std::nullopt);
+}
+
+// The same file is the file system's answer: case counts on Linux, links lead to their file.
+TEST(IsSamePath, AskTheFileSystemWhereBothExist) {
+    format::test::TempFolder folder;
+    const std::filesystem::path a = folder.Write("a.syx", {1});
+    const std::filesystem::path upperA = folder.Write("A.syx", {2});
+    const std::filesystem::path gone = folder.Path() / "gone.syx";
+    std::filesystem::create_symlink(a, folder.Path() / "link.syx");
+    const std::tuple<std::filesystem::path, std::filesystem::path, bool> cases[] = {
+        {a, a, true},
+        {a, upperA, false},
+        {folder.Path() / "link.syx", a, true},
+        {gone, gone, true},
+        {gone, folder.Path() / "GONE.syx", false},
+        {a, "", false},
+    };
+    for (const auto& [first, second, same] : cases) {
+        EXPECT_EQ(IsSamePath(first, second), same) << first << " " << second;
+    }
 }
 
 TEST(PatchListEntry, ShowsEveryNameByteAsOneCharacter) {

@@ -1,13 +1,13 @@
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "tools/tessel-syx/SyxTool.h"
+#include "tools/tessel-syx/CheckedOutput.h"
 
 int main(int argc, char** argv) {
-    std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = tessel::syx::RunSyxTool(args, std::cout, std::cerr);
-    std::cout.flush();
-    return status;
+    tessel::syx::CheckedOutput out(STDOUT_FILENO);
+    return tessel::syx::RunWithCheckedOutput(args, out, std::cerr);
 }
