@@ -13,6 +13,8 @@
 #include "core/settings/SettingsStore.h"
 #include "library/lists/LibraryText.h"
 #include "resources/templates/MainWindowTemplate.h"
+#include "transfers/QueuedTransferView.h"
+#include "transfers/TransferWorker.h"
 
 namespace tessel {
 namespace {
@@ -33,7 +35,9 @@ CLibrarianDlg::CLibrarianDlg(WindowServices services, QWidget* parent)
       notices_(*this),
       ports_(services_.midi, services_.settings, services_.prompts, notices_),
       sysex_(ports_, services_.prompts),
-      icon_(WindowIcon()) {
+      icon_(WindowIcon()),
+      transferView_(std::make_unique<transfers::QueuedTransferView>(
+          static_cast<transfers::TransferView&>(*this))) {
     ConnectLibraryControls();
     ConnectBankControls();
     ConnectPreviewControls();
@@ -98,6 +102,7 @@ void CLibrarianDlg::ShutdownWindow() {
     // A worker waiting for a message box is released at once and shows no more.
     services_.prompts.Shutdown();
     StopMidiNotices();
+    StopTransfers();
     ReleaseReceiveBuffer();
     ShutdownPreview();
     WritePreviewSettings(services_.settings, ValuesToWrite());

@@ -27,6 +27,7 @@
 #include "preview/MotifRecorder.h"
 #include "preview/Motifs.h"
 #include "preview/PreviewPlayer.h"
+#include "transfers/TransferView.h"
 
 class QLabel;
 class QListWidget;
@@ -37,6 +38,11 @@ namespace tessel {
 
 class ListBox;
 class TrackBar;
+namespace transfers {
+class QueuedTransferView;
+class TransferWorker;
+struct TransferLinks;
+}  // namespace transfers
 
 // Library state: the folder listed, the file whose patches are shown, the file last sent
 // whole or received into. Files are kept as the file system names them, so that a name that
@@ -49,7 +55,9 @@ struct LibraryPaths {
     std::filesystem::path lastTransferPath;
 };
 
-class CLibrarianDlg : public TemplateDialog, public midi::MidiNoticeHandler {
+class CLibrarianDlg : public TemplateDialog,
+                      public midi::MidiNoticeHandler,
+                      private transfers::TransferView {
     Q_OBJECT
 public:
     explicit CLibrarianDlg(WindowServices services, QWidget* parent = nullptr);
@@ -64,8 +72,8 @@ public:
 
     void ShowAboutBox();
     void RunMidiSettings();
-    // Record enabled for custom motifs only, track bars and their labels for the two
-    // built-in patterns only.
+    // Record enabled for custom motifs only (and as UpdateTransferControls allows), track
+    // bars and their labels for the two built-in patterns only.
     void UpdatePreviewControls();
 
     const PreviewValues& Preview() const { return preview_; }
@@ -165,6 +173,15 @@ private:
     // Send and Receive refuse while a transfer runs; Receive and Record exclude each other,
     // since both use the MIDI input.
     void UpdateTransferControls();
+    transfers::TransferLinks WorkerLinks();
+    void StartTransfer(std::unique_ptr<transfers::TransferWorker> worker);
+    void StopTransfers();  // as the close begins: the running worker ended and joined
+    // What a running worker asks of the window, carried out on the window thread.
+    void ShowProgress(int position, int maximum) override;
+    void SelectFirstPatch() override;
+    void ShowTransferredFile(const std::optional<std::filesystem::path>& file) override;
+    void ShowReceivedFile() override;
+    void TransferEnded() override;
     // ---- end of transfers ----
 
     // ---- preview and recorder (LibrarianDlgPlayer.cpp) ----
@@ -213,6 +230,8 @@ private:
     std::unique_ptr<library::LibrarySearch> search_;    // the last Find, running or done
 
     // ---- transfers state ----
+    std::unique_ptr<transfers::QueuedTransferView> transferView_;
+    std::unique_ptr<transfers::TransferWorker> transfer_;  // the running Send or Receive
     // ---- end of transfers state ----
 
     // ---- preview and recorder state ----

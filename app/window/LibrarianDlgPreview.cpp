@@ -115,8 +115,7 @@ void CLibrarianDlg::UpdatePreviewControls() {
     }
     const int type = preview_.previewType;
     // Recording and a transfer's Receive both need the MIDI input.
-    Control<QPushButton>(ids::kRecordButton)
-        ->setEnabled(type >= kFirstCustomPreviewType && !TransferRunning());
+    UpdateTransferControls();  // the Record button
     const bool builtIn = type == 0 || type == 1;
     for (Slider slider : kAllSliders) {
         Control<QWidget>(BindingOf(slider).sliderId)->setEnabled(builtIn);

@@ -4,13 +4,11 @@
 
 namespace tessel::midi {
 
-QueuedNotices::QueuedNotices(MidiNoticeHandler& handler)
-    : handler_(handler), context_(std::make_unique<QObject>()) {}
+QueuedNotices::QueuedNotices(MidiNoticeHandler& handler) : handler_(handler) {}
 
+// Deleting the object also discards the wake-ups still posted to it.
 QueuedNotices::~QueuedNotices() {
     Close();
-    // Deleting the context also discards the wake-ups still posted to it.
-    context_.reset();
 }
 
 void QueuedNotices::PostShortMessage(std::uint32_t message, ArrivalTime arrived) {
@@ -39,9 +37,8 @@ void QueuedNotices::Post(const Notice& notice) {
     queue_.push_back(notice);
     // One wake-up per notice, each delivering the oldest one, so that the order holds even
     // when a handler runs a nested event loop. Posted under the lock: once Close() has run,
-    // nothing reaches the context any more.
-    QMetaObject::invokeMethod(
-        context_.get(), [this] { Deliver(); }, Qt::QueuedConnection);
+    // nothing reaches this object any more.
+    QMetaObject::invokeMethod(this, "Deliver", Qt::QueuedConnection);
 }
 
 void QueuedNotices::Deliver() {

@@ -2,10 +2,10 @@
 // Carries the service's notices from the backends' threads to the thread that owns the
 // handler (the main window's), one at a time and in the order posted. The hand-over uses
 // a std::mutex-guarded queue so that the data behind each notice is ordered for
-// ThreadSanitizer as well; a queued invocation only wakes the owning thread.
+// ThreadSanitizer as well; a queued invocation by name only wakes the owning thread and
+// carries no data of ours.
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <mutex>
 
 #include <QObject>
@@ -24,7 +24,8 @@ public:
     virtual void OnMidiInLongData(MidiHeader* header) = 0;  // sets inputDoneEvent
 };
 
-class QueuedNotices final : public MidiNoticeTarget {
+class QueuedNotices final : public QObject, public MidiNoticeTarget {
+    Q_OBJECT
 public:
     // Notices are delivered on the thread that constructs this object.
     explicit QueuedNotices(MidiNoticeHandler& handler);
@@ -46,10 +47,9 @@ private:
         ArrivalTime arrived;
     };
     void Post(const Notice& notice);
-    void Deliver();
+    Q_INVOKABLE void Deliver();
 
     MidiNoticeHandler& handler_;
-    std::unique_ptr<QObject> context_;
     std::mutex lock_;
     std::deque<Notice> queue_;
     bool closed_ = false;

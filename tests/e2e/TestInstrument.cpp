@@ -3,17 +3,22 @@
 //   tessel-test-instrument NAME [--silent]
 //
 // Opens the JACK input "NAME:midi_in" and the output "NAME_out:midi_out" with RtMidi.
-// Each RQ1 for 256 bytes is answered with the 266-byte DT1 of that address (data made up
-// from the address), unless the instrument is silent. Every message received is reported
-// on stdout, one line each, stamped with the monotonic clock in nanoseconds:
+// Each RQ1 for 256 bytes is answered with the 266-byte DT1 of that address, unless the
+// instrument is silent: the data of the last 266-byte DT1 received for that address, else
+// data made up from the address. Every message received is reported on stdout, one line
+// each, stamped with the monotonic clock in nanoseconds:
 //   ready NAME:midi_in NAME_out:midi_out
 //   short <ns> <hex bytes>
 //   sysex <ns> <length>
 // Commands on stdin, one a line: "silent", "answer", "send <hex bytes>" (any message),
 // "sysex <length>" (F0, filler bytes, F7), "burst <message>, <message>, ..." (each as for
 // send or sysex, all sent at once, so that they leave in one JACK period), "stall <ms>" (the
-// next message received holds JACK's thread that long), "quit" (end of input quits too).
+// next message received holds JACK's thread that long), "cable" (from now on as at the end
+// of a MIDI 1.0 cable: a message is reported when its last byte would have arrived at
+// 320 us a byte, after the one before it, and an answer reaches Tessel its own cable time
+// after the request arrived), "quit" (end of input quits too).
 // The reports are written by a thread of their own: JACK's thread never waits for stdout.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -21,6 +26,7 @@
 #include <cstdio>
 #include <deque>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -35,6 +41,8 @@
 namespace {
 
 using tessel::format::Bytes;
+
+constexpr long long kCableByteNs = 320'000;
 
 std::mutex outputLock;  // the RtMidi output is used by two threads
 
@@ -89,13 +97,23 @@ bool IsPatchRequest(const std::vector<unsigned char>& m) {
            m[10] == 0x00 && m[12] == kExclusiveEnd;
 }
 
-Bytes AnswerTo(const std::vector<unsigned char>& request) {
-    const tessel::format::Address address{request[5], request[6], request[7]};
+// A DT1 of the JD-800 carrying 256 bytes: F0 41 dd 3D 12 a2 a1 a0 <256 bytes> cs F7.
+bool IsPatchData(const std::vector<unsigned char>& m) {
+    using namespace tessel::format;
+    return m.size() == kDt1MessageSize && m[1] == kRolandId && m[3] == kJd800ModelId &&
+           m[4] == kCommandDt1;
+}
+
+tessel::format::Address AddressOf(const std::vector<unsigned char>& m) {
+    return {m[5], m[6], m[7]};
+}
+
+Bytes MadeUpData(const tessel::format::Address& address) {
     Bytes data(256);
     for (std::size_t i = 0; i < data.size(); ++i) {
         data[i] = static_cast<std::uint8_t>((address[0] * 7 + address[1] * 3 + i) & 0x7F);
     }
-    return tessel::format::BuildDt1(request[2], address, data);
+    return data;
 }
 
 class Instrument {
@@ -133,6 +151,7 @@ public:
         }
     }
 
+    void UseCable() { cable_ = true; }
     void Stall(int ms) { stallMs_ = ms; }
 
     void SetSilent(bool silent) {
@@ -147,8 +166,19 @@ private:
         }
     }
 
+    // When the message's last byte arrived, or would have on a cable.
+    long long ArrivalNs(std::size_t length) {
+        const long long now = NowNs();
+        if (!cable_) {
+            return now;
+        }
+        cableFreeAt_ = std::max(now, cableFreeAt_) + static_cast<long long>(length) * kCableByteNs;
+        return cableFreeAt_;
+    }
+
     void Receive(const std::vector<unsigned char>& message) {
-        const auto at = std::to_string(NowNs());
+        const long long arrived = ArrivalNs(message.size());
+        const auto at = std::to_string(arrived);
         std::this_thread::sleep_for(std::chrono::milliseconds(stallMs_.exchange(0)));
         if (message[0] != tessel::format::kExclusiveStart) {
             Report("short " + at + " " + Hex(message));
@@ -156,12 +186,23 @@ private:
         }
         Report("sysex " + at + " " + std::to_string(message.size()));
         if (IsPatchRequest(message)) {
+            if (cable_) {
+                const long long reachesTessel =
+                    arrived + kCableByteNs * long(tessel::format::kDt1MessageSize);
+                std::this_thread::sleep_until(
+                    std::chrono::steady_clock::time_point(std::chrono::nanoseconds(reachesTessel)));
+            }
             Answer(message);
+        } else if (IsPatchData(message)) {
+            memory_[AddressOf(message)] = Bytes(message.begin() + 8, message.end() - 2);
         }
     }
 
     void Answer(const std::vector<unsigned char>& request) {
-        const Bytes answer = AnswerTo(request);
+        const auto address = AddressOf(request);
+        const auto stored = memory_.find(address);
+        const Bytes answer = tessel::format::BuildDt1(
+            request[2], address, stored != memory_.end() ? stored->second : MadeUpData(address));
         std::lock_guard lock(outputLock);
         if (!silent_) {
             out_->sendMessage(answer.data(), answer.size());
@@ -169,6 +210,9 @@ private:
     }
 
     bool silent_;
+    std::atomic<bool> cable_{false};
+    long long cableFreeAt_ = 0;                        // used on RtMidi's input thread only
+    std::map<tessel::format::Address, Bytes> memory_;  // used on RtMidi's input thread only
     std::atomic<int> stallMs_{0};
     std::unique_ptr<RtMidiOut> out_;
     std::unique_ptr<RtMidiIn> in_;
@@ -217,6 +261,8 @@ void RunCommands(Instrument& instrument) {
             return;
         } else if (command == "silent" || command == "answer") {
             instrument.SetSilent(command == "silent");
+        } else if (command == "cable") {
+            instrument.UseCable();
         } else if (command == "send" || command == "burst") {
             instrument.Send(ParseBurst(rest));
         } else if (command == "sysex") {

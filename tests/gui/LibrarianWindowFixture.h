@@ -57,7 +57,8 @@ public:
         }
         store = std::make_unique<SettingsStore>(IniPath().toStdString());
         window = std::make_unique<CLibrarianDlg>(
-            WindowServices{*store, prompts, settingsFolder.path(), settingsFolder.path(), midi});
+            WindowServices{*store, prompts, settingsFolder.path(), settingsFolder.path(),
+                           service != nullptr ? *service : midi});
         fileSpy = std::make_unique<QSignalSpy>(&List("fileList"), &ListBox::itemSelectionChanged);
         patchSpy = std::make_unique<QSignalSpy>(&List("patchList"), &ListBox::itemSelectionChanged);
         return *window;
@@ -125,6 +126,7 @@ public:
     QTemporaryDir settingsFolder;
     ScriptedPrompts prompts;
     midi::VirtualMidiService midi;
+    midi::MidiService* service = nullptr;  // another service instead of `midi`
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<CLibrarianDlg> window;
     std::unique_ptr<QSignalSpy> fileSpy, patchSpy;
