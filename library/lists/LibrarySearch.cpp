@@ -1,7 +1,5 @@
 #include "library/lists/LibrarySearch.h"
 
-#include <QObject>
-
 #include "library/format/DumpReaders.h"
 #include "library/format/FileWindow.h"
 
@@ -13,7 +11,7 @@ LibrarySearch::LibrarySearch(std::filesystem::path folder, std::vector<std::stri
       fileNames_(std::move(fileNames)),
       search_(text),
       hitsFound_(std::move(hitsFound)),
-      receiver_(std::make_unique<QObject>()) {
+      receiver_(std::make_unique<SearchWaker>([this] { Deliver(); })) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -66,8 +64,7 @@ void LibrarySearch::HandOver(std::vector<FindHit>& found, bool last) {
         deliveryQueued_ = true;
     }
     if (queue) {
-        QMetaObject::invokeMethod(
-            receiver_.get(), [this] { Deliver(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(receiver_.get(), "Wake", Qt::QueuedConnection);
     }
 }
 
