@@ -1,6 +1,7 @@
 #pragma once
-// A child process with a pipe to its stdin and one from its stdout, for driving the test
-// instrument. Lines are read with a time-out, so a test never hangs on a silent child.
+// A child process with pipes to its stdin and from its stdout, for driving the test
+// instrument and servers. Lines are read with a time-out, so a test never hangs on a silent
+// child.
 #include <sys/types.h>
 
 #include <chrono>
@@ -14,8 +15,7 @@ class ChildProcess {
 public:
     // Starts `program` with `arguments`; Running() tells whether that worked.
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments);
-    // Finish(), unless that has been done.
-    ~ChildProcess();
+    ~ChildProcess() { Finish(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
@@ -29,8 +29,6 @@ public:
     int Finish();
 
 private:
-    bool FillBuffer(std::chrono::steady_clock::time_point deadline);
-
     pid_t pid_ = -1;
     int toChild_ = -1;
     int fromChild_ = -1;
