@@ -77,24 +77,20 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
 
 int ChildProcess::Finish() {
     CloseFd(toChild_);
-    int code = -1;
-    if (pid_ > 0) {
-        int status = 0;
-        pid_t ended = 0;
-        const auto deadline = Clock::now() + std::chrono::seconds(2);
-        while ((ended = waitpid(pid_, &status, WNOHANG)) == 0 && Clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        if (ended == pid_) {
-            code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        } else if (ended == 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
+    int status = 0;
+    pid_t ended = 0;
+    for (const auto deadline = Clock::now() + std::chrono::seconds(2);
+         pid_ > 0 && (ended = waitpid(pid_, &status, WNOHANG)) == 0 && Clock::now() < deadline;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    if (pid_ > 0 && ended == 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    const bool exited = pid_ > 0 && ended == pid_ && WIFEXITED(status);
     pid_ = -1;
     CloseFd(fromChild_);
-    return code;
+    return exited ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace tessel::test

@@ -13,13 +13,12 @@ namespace tessel::test {
 
 class ChildProcess {
 public:
-    // Starts `program` with `arguments`; Running() tells whether that worked.
+    // Starts `program` with `arguments`; Pid() is -1 when that failed.
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments);
     ~ChildProcess() { Finish(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Running() const { return pid_ > 0; }
     pid_t Pid() const { return pid_; }
     bool WriteLine(const std::string& line);
     // The next line of its stdout, or nothing when none came within `timeout`.

@@ -5,8 +5,7 @@
 // received is reported on stdout, stamped with the monotonic clock in nanoseconds:
 //   ready NAME:midi_in NAME_out:midi_out / short <ns> <hex bytes> / sysex <ns> <length>
 // Commands on stdin, one a line (end of input quits):
-//   send <message>, <message>, ...  each hex bytes or "sysex <length>" (F0, filler, F7),
-//       all sent at once, so that they leave in one JACK period
+//   send <hex bytes>  sends that message
 //   stall <ms>  the next message received holds JACK's thread that long
 //   cable  from now on as at the end of a MIDI cable: a message is reported when its last
 //       byte would have arrived at 320 us a byte, and an answer reaches Tessel its own cable
@@ -64,7 +63,7 @@ struct Instrument {
         out.openVirtualPort("midi_out");
         // Once through RtMidi's hand-over to JACK's thread before anyone listens (an Active
         // Sensing, which receivers ignore): a sanitizer build's first pass through it is slow.
-        Send({{0xFE}});
+        Send({0xFE});
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         Report("ready " + name + ":midi_in " + name + "_out:midi_out");
     }
@@ -79,11 +78,9 @@ struct Instrument {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 
-    void Send(const std::vector<Message>& messages) {
+    void Send(const Message& message) {
         std::lock_guard lock(outputLock);
-        for (const auto& message : messages) {
-            out.sendMessage(&message);
-        }
+        out.sendMessage(&message);
     }
 
     static void OnMessage(double, Message* message, void* self) {
@@ -95,7 +92,7 @@ struct Instrument {
     void Receive(const Message& m) {
         long long arrived = Clock::now().time_since_epoch().count();
         if (cable) {
-            arrived = cableFreeAt = std::max(arrived, cableFreeAt) + kCableByteNs * m.size();
+            arrived = cableFreeAt = std::max(arrived, cableFreeAt) + kCableByteNs * std::ssize(m);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(stallMs.exchange(0)));
         if (m[0] != format::kExclusiveStart) {
@@ -123,7 +120,7 @@ struct Instrument {
         }
         const auto& kept = memory.try_emplace(address, 256, address[1] & 0x7F).first->second;
         const auto answer = format::BuildDt1(m[2], address, kept);
-        Send({Message(answer.begin(), answer.end())});
+        Send(Message(answer.begin(), answer.end()));
     }
 
     std::atomic<bool> cable{false};
@@ -135,47 +132,27 @@ struct Instrument {
     std::unique_ptr<RtMidiIn> in;
 };
 
-// "90 3C 64, sysex 266, 80 3C 00"
-std::vector<Message> ParseMessages(const std::string& text) {
-    std::vector<Message> messages;
-    std::istringstream parts(text);
-    for (std::string part; std::getline(parts, part, ',');) {
-        std::istringstream words(part);
-        Message& message = messages.emplace_back();
-        for (std::string word; words >> word;) {
-            if (word == "sysex" && words >> word) {
-                message.assign(std::max(2ul, std::stoul(word)), 0x11);
-                message.front() = format::kExclusiveStart;
-                message.back() = format::kExclusiveEnd;
-            } else {
-                message.push_back(static_cast<unsigned char>(std::stoul(word, nullptr, 16)));
-            }
-        }
-    }
-    return messages;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     std::thread writer(WriteReports);
-    int code = 0;
-    try {
+    {
         Instrument instrument(argc > 1 ? argv[1] : "tessel-test-instrument");
         for (std::string command, rest; std::cin >> command && std::getline(std::cin, rest);) {
-            if (command == "send") {
-                instrument.Send(ParseMessages(rest));
+            std::istringstream words(rest);
+            Message message;
+            for (unsigned byte = 0; command == "send" && words >> std::hex >> byte;) {
+                message.push_back(static_cast<unsigned char>(byte));
+            }
+            if (!message.empty()) {
+                instrument.Send(message);
             } else if (command == "stall") {
                 instrument.stallMs = std::stoi(rest);
             } else if (command == "cable") {
                 instrument.cable = true;
             }
         }
-    } catch (const RtMidiError& error) {
-        std::cerr << error.getMessage() << "\n";
-        code = 1;
     }
     Report("");
     writer.join();
-    return code;
 }
