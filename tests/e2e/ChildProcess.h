@@ -1,6 +1,7 @@
 #pragma once
-// A child process with a pipe to its stdin and one from its stdout, for driving the test
-// instrument. Lines are read with a time-out, so a test never hangs on a silent child.
+// A child process with pipes to its stdin and from its stdout, for driving the test
+// instrument and servers. Lines are read with a time-out, so a test never hangs on a silent
+// child.
 #include <sys/types.h>
 
 #include <chrono>
@@ -12,14 +13,12 @@ namespace tessel::test {
 
 class ChildProcess {
 public:
-    // Starts `program` with `arguments`; Running() tells whether that worked.
+    // Starts `program` with `arguments`; Pid() is -1 when that failed.
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments);
-    // Finish(), unless that has been done.
-    ~ChildProcess();
+    ~ChildProcess() { Finish(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Running() const { return pid_ > 0; }
     pid_t Pid() const { return pid_; }
     bool WriteLine(const std::string& line);
     // The next line of its stdout, or nothing when none came within `timeout`.
@@ -29,8 +28,6 @@ public:
     int Finish();
 
 private:
-    bool FillBuffer(std::chrono::steady_clock::time_point deadline);
-
     pid_t pid_ = -1;
     int toChild_ = -1;
     int fromChild_ = -1;

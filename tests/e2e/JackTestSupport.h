@@ -1,10 +1,10 @@
 #pragma once
-// What the end-to-end tests share: finding out whether a JACK server is reachable, the
-// test instrument process, and a notice target that records what the service posts.
+// What the end-to-end tests and the JACK benchmarks share: whether a JACK server answers, a
+// server of the test's own, the test instrument process, and a notice target that records
+// what the service posts.
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -23,14 +23,12 @@ bool JackServerReachable();
 inline constexpr const char* kNoJackReason =
     "no JACK server reachable: run scripts/test, or start jackd and set JACK_DEFAULT_SERVER";
 
-// A JACK server of the test's own (dummy driver, 48 kHz, period 64) under a name of its
-// own, which the test kills and starts again. While it lives, JACK_DEFAULT_SERVER names it,
-// for Tessel and for instruments started meanwhile; the name before is put back at the end.
-// Synchronous unless told otherwise: each period then waits for every client, so a client
-// that is late (a busy machine) loses none of that period's MIDI, which an asynchronous
-// server drops or hands on twice. Readiness is asked of jack_lsp, in a process of its own:
-// a JACK client opened in the test process while Tessel's client dies would take that
-// client away under Tessel (libjack frees a dead server's clients on the next open).
+// A jackd of the test's own (dummy driver, 48 kHz, period 64) that the test kills and starts
+// again; JACK_DEFAULT_SERVER names it while it lives. Synchronous unless told otherwise:
+// each period then waits for every client, so a late client loses none of that period's
+// MIDI, which an asynchronous server drops. Readiness is asked of jack_lsp in a process of
+// its own: a JACK client opened in the test process after a death would take Tessel's dead
+// client away under it (libjack frees a dead server's clients on the next open).
 class OwnJackServer {
 public:
     explicit OwnJackServer(bool synchronous = true);
@@ -43,27 +41,26 @@ private:
     std::string name_;
     std::optional<std::string> previous_;
     std::unique_ptr<ChildProcess> process_;
-    bool leftEntry_ = false;  // a server was killed without leaving the registry
+    bool leftEntry_ = false;  // a server was killed without leaving libjack's registry
 };
 
-// One line the instrument reported: "short <ns> <hex>" or "sysex <ns> <length>".
+// One line the instrument reported: "short <ns> <hex bytes>" or "sysex <ns> <length>".
 struct InstrumentReport {
     std::string kind;
     long long ns = 0;
-    std::string detail;  // the hex bytes of a short message, the length of a sysex
+    std::string detail;
 };
 
-// The tessel-test-instrument process under a name of its own.
+// The tessel-test-instrument process (see TestInstrument.cpp) under a name of its own.
 class TestInstrument {
 public:
-    explicit TestInstrument(bool silent = false);
+    TestInstrument();
     bool Ready() const { return ready_; }
     const std::string& InputPort() const { return inputPort_; }    // Tessel sends here
     const std::string& OutputPort() const { return outputPort_; }  // Tessel listens here
     bool Command(const std::string& line) { return process_.WriteLine(line); }
-    // Ends the instrument; its exit code (0 when it closed cleanly).
-    int Quit() { return process_.Finish(); }
-    // The next report of `kind`, skipping others, or nothing within `timeout`.
+    int Quit() { return process_.Finish(); }  // 0 when it closed cleanly
+    // The next report of `kind` (any kind for ""), skipping others, or nothing within `timeout`.
     std::optional<InstrumentReport> Next(const std::string& kind,
                                          std::chrono::milliseconds timeout = 2000ms);
     // Every report of `kind` that arrives within `window`.
@@ -80,18 +77,17 @@ private:
 // Records the service's notices, for tests that use a port without the main window.
 class RecordingTarget final : public midi::MidiNoticeTarget {
 public:
-    using Clock = std::chrono::steady_clock;
     struct Notice {
         enum Kind { Short, OutputDone, InputLongData } kind;
         std::uint32_t message = 0;
-        midi::MidiHeader* header = nullptr;
-        Clock::time_point at;
+        std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now();
     };
 
-    void PostShortMessage(std::uint32_t message, midi::ArrivalTime arrived) override;
-    void PostOutputDone(midi::MidiHeader* header) override;
-    void PostInputLongData(midi::MidiHeader* header) override;
-
+    void PostShortMessage(std::uint32_t message, midi::ArrivalTime) override {
+        Add({Notice::Short, message});
+    }
+    void PostOutputDone(midi::MidiHeader*) override { Add({Notice::OutputDone}); }
+    void PostInputLongData(midi::MidiHeader*) override { Add({Notice::InputLongData}); }
     // Waits until `count` notices of `kind` have come; false on time-out.
     bool WaitFor(Notice::Kind kind, std::size_t count, std::chrono::milliseconds timeout);
     std::vector<Notice> Of(Notice::Kind kind);
