@@ -20,20 +20,21 @@ struct OrderHandler final : MidiNoticeHandler {
     Texts seen;
 };
 
+// Nothing is delivered once closed, not even what was posted before.
 TEST(QueuedNotices, DeliversOnTheOwningThreadInPostedOrderUntilClosed) {
     OrderHandler handler;
     QueuedNotices notices(handler);
     Texts expected;
-    std::thread([&] {
+    RunOnWorker([&] {
         for (std::uint32_t i = 0; i < 50; ++i) {
             notices.PostShortMessage(i, {});
             expected.push_back(std::to_string(i));
         }
         notices.PostOutputDone(nullptr);
         notices.PostInputLongData(nullptr);
-    }).join();
+    });
     expected.insert(expected.end(), {"out", "in"});
-    ASSERT_TRUE(PumpUntil([&] { return handler.seen.size() == 52; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handler.seen.size() == 52; }));
     notices.PostShortMessage(1, {});
     notices.Close();
     notices.PostShortMessage(2, {});
