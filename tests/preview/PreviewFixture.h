@@ -3,15 +3,12 @@
 // log shows when each message was sent), on a temporary settings folder that may hold a
 // "custom.dat"; what the instrument heard, as "90 3C 64" texts.
 #include <fstream>
-#include <iterator>
 #include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include <QAbstractButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include "app/window/LibrarianDlg.h"
 #include "core/prompts/ScriptedPrompts.h"
@@ -45,11 +42,7 @@ inline std::string CustomDat(const std::map<int, Events>& motifs) {
 
 // The 4-byte value at `at`, least significant byte first.
 inline std::int32_t ValueAt(const std::string& bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value |= std::uint32_t(std::uint8_t(bytes[at + i])) << 8 * i;
-    }
-    return std::int32_t(value);
+    return qFromLittleEndian<qint32>(bytes.data() + at);
 }
 
 // What the instrument heard: each message's bytes and the time it arrived.

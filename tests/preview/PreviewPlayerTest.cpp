@@ -15,13 +15,9 @@ const std::string kClosing = "B0 7B 00|B0 78 00";
 // Notes come in pairs, a note-on and the same note's note-off, on the channel at one
 // velocity; the closing controllers follow.
 TEST(PreviewPatterns, NotesVelocitiesChannelAndClosingControllers) {
-    struct Case {
-        std::string config;
-        int channel;
-        std::vector<int> notes;  // how many, the first, the highest (0 without notes)
-        int velocity;
-        int lastsMs;  // from the click to the last closing controller, at least
-    };
+    // The settings, the channel; the notes: how many, the first, the highest (0 without
+    // notes); their velocity; how long from the click to the last closing controller, at least.
+    using Case = std::tuple<std::string, int, std::vector<int>, int, int>;
     const std::string arpeggio = "par_Motif=1\npar_Tempo=60000\npar_Range=";
     const Case cases[] = {
         {arpeggio + "1", 1, {9, 60, 72}, 100, 0},
@@ -37,33 +33,33 @@ TEST(PreviewPatterns, NotesVelocitiesChannelAndClosingControllers) {
         {"par_Tempo=-5\npar_Range=10", 1, {0, 0, 0}, 0, 1400},
         {"par_Motif=3", 1, {0, 0, 0}, 0, 0},  // an empty motif: controllers reset too
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.config);
+    for (const auto& [config, channel, notes, velocity, lastsMs] : cases) {
+        SCOPED_TRACE(config);
         PreviewWindow f;
-        f.Start(c.config, c.channel);
+        f.Start(config, channel);
         const auto clicked = Clock::now();
         f.Click("previewButton");
-        const std::string closing = c.channel == 10             ? "B9 7B 00|B9 78 00"
-                                    : c.config == "par_Motif=3" ? kClosing + "|B0 79 00|B0 07 7F"
-                                                                : kClosing;
+        const std::string closing = channel == 10             ? "B9 7B 00|B9 78 00"
+                                    : config == "par_Motif=3" ? kClosing + "|B0 79 00|B0 07 7F"
+                                                              : kClosing;
         const auto heard = f.WaitFor(closing);
         ASSERT_FALSE(heard.empty());
-        EXPECT_GE(heard.back().time - clicked, std::chrono::milliseconds(c.lastsMs));
-        const auto notes =
+        EXPECT_GE(heard.back().time - clicked, std::chrono::milliseconds(lastsMs));
+        const auto end =
             heard.size() - std::size_t(std::count(closing.begin(), closing.end(), '|') + 1);
-        EXPECT_EQ(Joined(heard, notes), closing);
+        EXPECT_EQ(Joined(heard, end), closing);
         std::vector<int> played;
-        for (std::size_t i = 0; i + 1 < notes; i += 2) {
+        for (std::size_t i = 0; i + 1 < end; i += 2) {
             played.push_back(heard[i].bytes[1]);
-            const auto pair = Joined(heard, i, i + 2);
-            EXPECT_EQ(pair, QString::asprintf("%X %02X %02X|%X %02X %02X", 0x8F + c.channel,
-                                              played.back(), c.velocity, 0x7F + c.channel,
-                                              played.back(), c.velocity)
-                                .toStdString());
+            EXPECT_EQ(Joined(heard, i, i + 2),
+                      QString::asprintf("%X %02X %02X|%X %02X %02X", 0x8F + channel, played.back(),
+                                        velocity, 0x7F + channel, played.back(), velocity)
+                          .toStdString());
         }
-        const int first = played.empty() ? 0 : played.front();
-        const int top = played.empty() ? 0 : *std::max_element(played.begin(), played.end());
-        EXPECT_EQ((std::vector<int>{int(played.size()), first, top}), c.notes);
+        const auto top = std::max_element(played.begin(), played.end());
+        EXPECT_EQ((std::vector<int>{int(played.size()), played.empty() ? 0 : played[0],
+                                    played.empty() ? 0 : *top}),
+                  notes);
     }
 }
 
