@@ -133,12 +133,9 @@ private:
         int way;
     };
     MidiResult Caps(int way, unsigned device, std::string& name) const {
-        const auto& devices = devices_[way];
-        if (device >= devices.size() || devices[device].capsFail) {
-            return MidiError::kBadDeviceId;
-        }
-        name = devices[device].name;
-        return MidiError::kNoError;
+        const bool answers = device < devices_[way].size() && !devices_[way][device].capsFail;
+        name = answers ? devices_[way][device].name : name;
+        return answers ? MidiError::kNoError : MidiError::kBadDeviceId;
     }
     template <typename PortType>
     MidiResult Open(std::unique_ptr<PortType>& port, int way, unsigned device) {

@@ -41,9 +41,8 @@ TEST(PortLayer, OpensTheOutputNamedInTheSettings) {
         }
         rig.ports.ApplyMidiSettings();
         Texts seen = Fake(rig).Events();
-        for (const auto& message : Messages(rig.prompts)) {
-            seen.push_back(message);
-        }
+        const Texts shown = Messages(rig.prompts);
+        seen.insert(seen.end(), shown.begin(), shown.end());
         EXPECT_EQ(seen, events);
         EXPECT_EQ(rig.ports.IsMidiOutOpen(), !events.empty() && events.back() == "out-reset");
         EXPECT_FALSE(rig.ports.IsMidiInOpen());
