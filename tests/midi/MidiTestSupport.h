@@ -90,23 +90,24 @@ struct FakeDevice {
 
 class FakeService final : public MidiService {
 public:
+    enum Way { kIn, kOut };
     explicit FakeService(std::vector<FakeDevice> devices) : FakeService(devices, devices) {}
     FakeService(std::vector<FakeDevice> inputs, std::vector<FakeDevice> outputs)
         : devices_{std::move(inputs), std::move(outputs)} {}
 
-    unsigned InGetNumDevs() override { return unsigned(devices_[0].size()); }
-    unsigned OutGetNumDevs() override { return unsigned(devices_[1].size()); }
-    MidiResult InGetDevCaps(unsigned d, std::string& name) override { return Caps(0, d, name); }
-    MidiResult OutGetDevCaps(unsigned d, std::string& name) override { return Caps(1, d, name); }
+    unsigned InGetNumDevs() override { return unsigned(devices_[kIn].size()); }
+    unsigned OutGetNumDevs() override { return unsigned(devices_[kOut].size()); }
+    MidiResult InGetDevCaps(unsigned d, std::string& name) override { return Caps(kIn, d, name); }
+    MidiResult OutGetDevCaps(unsigned d, std::string& name) override { return Caps(kOut, d, name); }
     MidiResult InOpen(std::unique_ptr<MidiInPort>& p, unsigned d, MidiNoticeTarget&) override {
-        return Open(p, 0, d);
+        return Open(p, kIn, d);
     }
     MidiResult OutOpen(std::unique_ptr<MidiOutPort>& p, unsigned d, MidiNoticeTarget&) override {
-        return Open(p, 1, d);
+        return Open(p, kOut, d);
     }
-    MidiResult Log(int way, const std::string& event) {
+    MidiResult Log(Way way, const std::string& event) {
         std::lock_guard lock(lock_);
-        events_.push_back((way == 0 ? "in-" : "out-") + event);
+        events_.push_back((way == kIn ? "in-" : "out-") + event);
         return MidiError::kNoError;
     }
     Texts Events() {
@@ -116,7 +117,7 @@ public:
 
 private:
     struct Port final : MidiOutPort, MidiInPort {
-        Port(FakeService& s, int w) : service(s), way(w) {}
+        Port(FakeService& s, Way w) : service(s), way(w) {}
         ~Port() override { Log("close"); }
         MidiResult Log(const std::string& event) { return service.Log(way, event); }
         MidiResult Reset() override { return Log("reset"); }
@@ -130,15 +131,15 @@ private:
         MidiResult AddBuffer(MidiHeader&) override { return MidiError::kNoError; }
         MidiResult UnprepareHeader(MidiHeader&) override { return MidiError::kNoError; }
         FakeService& service;
-        int way;
+        Way way;
     };
-    MidiResult Caps(int way, unsigned device, std::string& name) const {
+    MidiResult Caps(Way way, unsigned device, std::string& name) const {
         const bool answers = device < devices_[way].size() && !devices_[way][device].capsFail;
         name = answers ? devices_[way][device].name : name;
         return answers ? MidiError::kNoError : MidiError::kBadDeviceId;
     }
     template <typename PortType>
-    MidiResult Open(std::unique_ptr<PortType>& port, int way, unsigned device) {
+    MidiResult Open(std::unique_ptr<PortType>& port, Way way, unsigned device) {
         Log(way, "open:" + std::to_string(device));
         if (devices_[way][device].openResult == MidiError::kNoError) {
             port = std::make_unique<Port>(*this, way);
