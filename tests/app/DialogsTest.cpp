@@ -32,14 +32,9 @@ QString Latin1(std::string_view bytes) {
 // 32 to 127, the text padded with blanks; Cancel stores nothing.
 TEST(ChangeNameDlg, ShowsTheNameAndStoresTheFieldOnOkOnly) {
     enum Finish { kReturn, kOk = ids::kOkButton, kCancel = ids::kCancelButton };
-    struct Case {
-        std::string_view stored;
-        const char* shown;  // Latin-1, nullptr: not checked
-        QString typed;      // replaces the text unless empty
-        bool autoCaps;
-        Finish finish;
-        std::string_view after;
-    };
+    // The name stored, the field shown (Latin-1), the text typed over it (if any), Auto-Caps
+    // clicked, how the dialog ends, the name stored after.
+    using Case = std::tuple<std::string_view, const char*, QString, bool, Finish, std::string_view>;
     const auto kBlank = "                "sv;
     // clang-format off
     const Case cases[] = {
@@ -48,46 +43,41 @@ TEST(ChangeNameDlg, ShowsTheNameAndStoresTheFieldOnOkOnly) {
         {"AB\0CD           "sv, "AB", "", false, kOk, "AB              "sv},
         {"Caf\xE9 Pad\xFF       "sv, "Caf\xE9 Pad\xFF", "", false, kOk, "Caf  Pad        "sv},
         {kBlank, "", "ABCDEFGHIJKLMNOPQRST", false, kReturn, "ABCDEFGHIJKLMNOP"sv},
-        {kBlank, nullptr, QString("A\tB") + QChar(0x7F) + "~", false, kOk, "A B\x7F~           "sv},
-        {kBlank, nullptr, QString(QChar(0x20AC)) + "uro", false, kOk, " uro            "sv},
-        {kBlank, nullptr, "x-mod pad", true, kOk, "X-Mod Pad       "sv},
-        {kBlank, nullptr, "2nd mIxEd", true, kOk, "2Nd Mixed       "sv},
+        {kBlank, "", QString("A\tB") + QChar(0x7F) + "~", false, kOk, "A B\x7F~           "sv},
+        {kBlank, "", QString(QChar(0x20AC)) + "uro", false, kOk, " uro            "sv},
+        {kBlank, "", "x-mod pad", true, kOk, "X-Mod Pad       "sv},
+        {kBlank, "", "2nd mIxEd", true, kOk, "2Nd Mixed       "sv},
         {"\xE9t\xE9 pad         "sv, "\xE9t\xE9 pad", "", true, kOk, " T  Pad         "sv},
-        {kBlank, nullptr, Latin1("\xC9TUDE"), true, kOk, " Tude           "sv},
+        {kBlank, "", Latin1("\xC9TUDE"), true, kOk, " Tude           "sv},
         {"x-mod\0pad \xE9     "sv, "x-mod", "", true, kCancel, "x-mod\0pad \xE9     "sv},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.after);
+    for (const auto& [stored, shown, typed, autoCaps, finish, after] : cases) {
+        SCOPED_TRACE(after);
         ScriptedPrompts prompts;
-        prompts.QueueDialog([&c, first = &c == cases](QDialog& d) {
+        prompts.QueueDialog([&, first = after == std::get<5>(cases[0])](QDialog& d) {
             auto& dialog = static_cast<CChangeNameDlg&>(d);
             if (first) {
                 EXPECT_EQ(dialog.windowTitle(), "Change Name");
                 test::ExpectAllTextFits(dialog);
                 test::SaveScreenshot(dialog, "name-dialog");
             }
-            if (c.shown != nullptr) {
-                EXPECT_EQ(dialog.NameEdit()->text(), Latin1(c.shown));
+            EXPECT_EQ(dialog.NameEdit()->text(), Latin1(shown));
+            if (!typed.isEmpty()) {
+                dialog.NameEdit()->setText(typed);
             }
-            if (!c.typed.isEmpty()) {
-                dialog.NameEdit()->setText(c.typed);
-            }
-            if (c.autoCaps) {
+            if (autoCaps) {
                 dialog.Control<QPushButton>(ids::kAutoCapsButton)->click();
             }
-            if (c.finish == kReturn) {
-                QTest::keyClick(dialog.NameEdit(), Qt::Key_Return);
-            } else {
-                dialog.Control<QPushButton>(c.finish)->click();
-            }
+            finish == kReturn ? QTest::keyClick(dialog.NameEdit(), Qt::Key_Return)
+                              : dialog.Control<QPushButton>(finish)->click();
             return false;  // the key or the click stands
         });
         std::array<std::uint8_t, kNameFieldSize> name{};
-        std::copy_n(c.stored.begin(), kNameFieldSize, name.begin());
+        std::copy_n(stored.begin(), kNameFieldSize, name.begin());
         CChangeNameDlg dialog(name);
-        EXPECT_EQ(prompts.RunDialog(dialog), c.finish != kCancel);
-        EXPECT_EQ(std::string(name.begin(), name.end()), c.after);
+        EXPECT_EQ(prompts.RunDialog(dialog), finish != kCancel);
+        EXPECT_EQ(std::string(name.begin(), name.end()), after);
     }
 }
 

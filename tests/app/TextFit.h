@@ -6,26 +6,19 @@
 
 namespace tessel::test {
 
-inline void ExpectTextFits(const QWidget& widget, QString text) {
-    const auto* label = qobject_cast<const QLabel*>(&widget);
-    if (label != nullptr && label->wordWrap()) {
-        EXPECT_LE(label->heightForWidth(label->width()), label->height()) << text.toStdString();
-        return;
-    }
-    const QFontMetrics metrics(widget.font());
-    EXPECT_LE(metrics.horizontalAdvance(text.remove('&')), widget.contentsRect().width())
-        << text.toStdString();
-    EXPECT_LE(metrics.height(), widget.height()) << text.toStdString();
-}
-
 inline void ExpectAllTextFits(const QWidget& dialog) {
-    for (const auto* label : dialog.findChildren<QLabel*>()) {
-        if (label->pixmap().isNull()) {
-            ExpectTextFits(*label, label->text());
+    for (const auto* widget : dialog.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<const QLabel*>(widget);
+        const auto* button = qobject_cast<const QAbstractButton*>(widget);
+        QString text = label != nullptr ? label->text() : button != nullptr ? button->text() : "";
+        if (label != nullptr && label->wordWrap()) {
+            EXPECT_LE(label->heightForWidth(label->width()), label->height()) << text.toStdString();
+        } else if (!text.isEmpty()) {
+            const QFontMetrics metrics(widget->font());
+            EXPECT_LE(metrics.horizontalAdvance(text.remove('&')), widget->contentsRect().width())
+                << text.toStdString();
+            EXPECT_LE(metrics.height(), widget->height()) << text.toStdString();
         }
-    }
-    for (const auto* button : dialog.findChildren<QAbstractButton*>()) {
-        ExpectTextFits(*button, button->text());
     }
 }
 

@@ -2,8 +2,6 @@
 // output opened at start, the service's notices reaching the System Exclusive transfer, and
 // the ports released when the window closes.
 #include <climits>
-#include <fstream>
-#include <optional>
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -22,30 +20,31 @@ namespace {
 
 using Script = std::function<bool(CMidiSettingsDlg&)>;
 
-std::string DeviceLines(const MidiConfiguration& c) {
-    return "MidiIn=" + c.midiInName + "\nMidiOut=" + c.midiOutName +
-           "\nMidiChanel=" + std::to_string(c.midiChannel) +
-           "\nMidiID=" + std::to_string(c.deviceId) + "\n";
-}
+constexpr const char* kKeys[] = {"MidiIn", "MidiOut", "MidiChanel", "MidiID"};
 
-// A main window on `service`, with a settings file holding `deviceLines` in section device.
+// A main window on `service`, with the four values `stored` ("In A|Out 1|3|5|") in the settings.
 struct MidiWindow {
-    MidiWindow(MidiService& service, const std::string& deviceLines) {
-        std::ofstream(folder.filePath("tessel.ini").toStdString()) << "[device]\n" << deviceLines;
+    MidiWindow(MidiService& service, const QString& stored) {
+        for (int i = 0; i < 4; ++i) {
+            store.WriteString("device", kKeys[i], stored.section('|', i, i).toStdString());
+        }
         window = std::make_unique<CLibrarianDlg>(
             WindowServices{store, prompts, folder.path(), folder.path(), service});
         window->show();
     }
-    // Clicks "&Midi Settings..." with `script` playing the user in the dialog.
-    void RunSettings(const Script& script) {
-        prompts.QueueDialog(
-            [script](QDialog& shown) { return script(dynamic_cast<CMidiSettingsDlg&>(shown)); });
+    // Clicks "&Midi Settings..." with `script` playing the user in the dialog: the four values
+    // stored after. Without a script the user just clicks OK.
+    std::string RunSettings(const Script& script) {
+        prompts.QueueDialog([script](QDialog& shown) {
+            return !script || script(dynamic_cast<CMidiSettingsDlg&>(shown));
+        });
         window->findChild<QPushButton*>("midiSettingsButton")->click();
         EXPECT_EQ(prompts.Texts(), std::vector<QString>{"MIDI Settings"});  // no message
-    }
-    MidiConfiguration Stored() const {
-        return {store.ReadString("device", "MidiIn", ""), store.ReadString("device", "MidiOut", ""),
-                store.ReadInt("device", "MidiChanel", 0), store.ReadInt("device", "MidiID", 0)};
+        std::string stored;
+        for (const char* key : kKeys) {
+            stored += store.ReadString("device", key, "") + "|";
+        }
+        return stored;
     }
 
     QTemporaryDir folder;
@@ -54,13 +53,12 @@ struct MidiWindow {
     std::unique_ptr<CLibrarianDlg> window;
 };
 
+// Beyond int: the nearest end, never a wrapped value; digits of other scripts are not decimal.
 TEST(MidiSettings, IdFieldReadsLikeTheCLibrary) {
     // clang-format off
     const std::pair<QString, int> cases[] = {
         {"  20abc", 20}, {"", 0}, {"-3", -3}, {"+7", 7}, {"\t\r\n\v\f 42", 42}, {"12 34", 12},
-        {"007", 7}, {"+-5", 0}, {"- 5", 0}, {"-", 0}, {"0x10", 0},
-        {QString::fromUtf8("\uFF11\uFF12"), 0},  // digits of other scripts are not decimal
-        // beyond int: the nearest end, never a wrapped value
+        {"007", 7}, {"+-5", 0}, {"- 5", 0}, {"-", 0}, {"0x10", 0}, {QString::fromUtf8("\uFF11"), 0},
         {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"18446744073709551616", INT_MAX},
         {"-2147483648", INT_MIN}, {"-2147483649", INT_MIN}};
     // clang-format on
@@ -72,14 +70,6 @@ TEST(MidiSettings, IdFieldReadsLikeTheCLibrary) {
 // The dialog opens on the stored values (what OK stores unchanged shows which entry it chose);
 // OK stores the four values and reopens the output opened at start; Cancel changes nothing.
 TEST(MidiSettings, OpensOnTheStoredValuesAndOkStoresTheChosenOnes) {
-    struct Case {
-        const char* what;
-        MidiConfiguration stored;
-        Script script;
-        MidiConfiguration expected;
-        std::vector<std::string> outputEvents;
-    };
-    const auto ok = [](CMidiSettingsDlg&) { return true; };
     const auto lookAndOk = [](CMidiSettingsDlg& d) {
         EXPECT_EQ(d.MidiInList()->count(), 3);  // <none>, In A, In B: the failed query left out
         EXPECT_EQ(d.ChannelList()->count(), 16);
@@ -98,70 +88,64 @@ TEST(MidiSettings, OpensOnTheStoredValuesAndOkStoresTheChosenOnes) {
         };
     };
     const auto reopen = [](const char* device) {
-        return std::vector<std::string>{"out-reset", "out-close", device, "out-reset"};
+        return Texts{"out-reset", "out-close", device, "out-reset"};
     };
+    // What is stored before, the script, what is stored after, the events on the ports.
     // clang-format off
-    const Case cases[] = {
-        {"the names themselves, over another case and over longer names",
-         {"In A", "Out 1", 3, 5}, lookAndOk, {"In A", "Out 1", 3, 5}, reopen("out-open:2")},
-        {"a name in another case over a longer one; a name's start",
-         {"in b", "out 1", 16, 17}, ok, {"In B", "OUT 1", 16, 17}, reopen("out-open:1")},
-        {"the first name a stored one begins; a channel out of range",
-         {"IN", "out", 99, -4}, ok, {"In A", "Out 10", 0, -4}, reopen("out-open:0")},
-        {"stored devices gone", {"Gone", "Gone", 1, 17}, ok, {"<none>", "<none>", 1, 17},
-         {"out-reset", "out-close"}},
-        {"every value chosen", {"In B", "Out 1", 1, 17}, chooseAll(true),
-         {"In A", "OUT 1", 16, 20}, reopen("out-open:1")},
-        {"Cancel", {"In B", "Out 1", 1, 17}, chooseAll(false), {"In B", "Out 1", 1, 17}, {}},
+    const std::tuple<const char*, Script, const char*, Texts> cases[] = {
+        {"In A|Out 1|3|5|", lookAndOk, "In A|Out 1|3|5|", reopen("out-open:2")},  // over others
+        {"in b|out 1|16|17|", nullptr, "In B|OUT 1|16|17|", reopen("out-open:1")},  // case, start
+        {"IN|out|99|-4|", nullptr, "In A|Out 10|0|-4|", reopen("out-open:0")},  // the first it begins
+        {"Gone|Gone|1|17|", nullptr, "<none>|<none>|1|17|", {"out-reset", "out-close"}},
+        {"In B|Out 1|1|17|", chooseAll(true), "In A|OUT 1|16|20|", reopen("out-open:1")},
+        {"In B|Out 1|1|17|", chooseAll(false), "In B|Out 1|1|17|", {}},  // Cancel
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [before, script, after, events] : cases) {
+        SCOPED_TRACE(before);
         FakeService service({{"In A"}, {"Hidden", true}, {"In B"}},
                             {{"Out 10"}, {"OUT 1"}, {"Out 1"}});
-        MidiWindow fixture(service, DeviceLines(c.stored));
+        MidiWindow fixture(service, before);
         service.Events();
-        fixture.RunSettings(c.script);
-        EXPECT_EQ(DeviceLines(fixture.Stored()), DeviceLines(c.expected));
-        EXPECT_EQ(service.Events(), c.outputEvents);  // the input stays closed
+        EXPECT_EQ(fixture.RunSettings(script), after);
+        EXPECT_EQ(service.Events(), events);  // the input stays closed
     }
 }
 
-// On a transfer worker: a dump request for the first 256 bytes of patch memory; the reply's
+// Done notices reach a transfer worker, and closing the window ends its wait without a
+// message. On the worker: a dump request for the first 256 bytes of patch memory; the reply's
 // length. Without the window passing on the output's done notice the send would time out;
 // without the input's, the wait for the reply.
-std::optional<std::size_t> RequestFirstBlock(CLibrarianDlg& window) {
-    if (!window.Sysex().BeginTransfer()) {
-        return std::nullopt;
-    }
-    window.Ports().StartMidiIn();
-    const auto received = RequestAndWait(window.Sysex(), 0, window.Ports().DeviceByte());
-    window.Sysex().EndTransfer();
-    window.Ports().CloseMidiIn();
-    return received;
-}
-
 TEST(MidiWindow, DoneNoticesReachTheWorkerAndClosingEndsItsWaitWithoutAMessage) {
     VirtualMidiService service;
-    MidiWindow fixture(service, std::string("MidiIn=") + kVirtualDeviceName +
-                                    "\nMidiOut=" + kVirtualDeviceName + "\n");
+    MidiWindow fixture(service, QString("%1|%1|1|17|").arg(kVirtualDeviceName));
+    CLibrarianDlg& window = *fixture.window;
     std::optional<std::size_t> received;
-    RunOnWorker([&] { received = RequestFirstBlock(*fixture.window); });
+    const auto requestFirstBlock = [&] {
+        received.reset();
+        if (window.Sysex().BeginTransfer()) {
+            window.Ports().StartMidiIn();
+            received = RequestAndWait(window.Sysex(), 0, window.Ports().DeviceByte());
+            window.Sysex().EndTransfer();
+            window.Ports().CloseMidiIn();
+        }
+    };
+    RunOnWorker(requestFirstBlock);
     EXPECT_EQ(received, std::optional<std::size_t>(266));
 
     // The window closes while the worker waits for a reply that never comes.
     service.Instrument().SetSilent(true);
     std::chrono::steady_clock::time_point closed;
-    QTimer::singleShot(300, fixture.window.get(), [&] {
+    QTimer::singleShot(300, &window, [&] {
         closed = std::chrono::steady_clock::now();
-        fixture.window->findChild<QPushButton*>("quitButton")->click();
+        window.findChild<QPushButton*>("quitButton")->click();
     });
-    RunOnWorker([&] { received = RequestFirstBlock(*fixture.window); });
+    RunOnWorker(requestFirstBlock);
     // Far below the 2 s reply time-out that would end the wait otherwise.
     EXPECT_LT(std::chrono::steady_clock::now() - closed, 1500ms);
     EXPECT_EQ(received, std::nullopt);
     EXPECT_TRUE(fixture.prompts.Messages().empty());
-    EXPECT_FALSE(fixture.window->Ports().IsMidiOutOpen() || fixture.window->Ports().IsMidiInOpen());
+    EXPECT_FALSE(window.Ports().IsMidiOutOpen() || window.Ports().IsMidiInOpen());
 }
 
 }  // namespace

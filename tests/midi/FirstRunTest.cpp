@@ -1,6 +1,7 @@
 // tessel-first-run: a fresh folder gets settings for the virtual instrument and the demo
-// library; a folder that has settings keeps them untouched.
-#include <chrono>
+// library; a folder that has settings keeps them untouched and gets nothing else.
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,56 +22,49 @@ std::string ReadAll(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-struct FirstRun : ::testing::Test {
-    void SetUp() override { fs::create_directories(folder); }
-    void TearDown() override { fs::remove_all(folder); }
+TEST(FirstRun, WritesSettingsAndTheDemoLibraryOnlyWhereNoSettingsAre) {
     const fs::path folder =
-        fs::temp_directory_path() /
-        ("tessel-first-run-" +
-         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        fs::temp_directory_path() / ("tessel-first-run-" + std::to_string(getpid()));
     const fs::path settings = folder / "tessel.ini";
     const fs::path demo = folder / "demo-library" / "Virtual JD-800 demo.syx";
-};
-
-TEST_F(FirstRun, WritesSettingsForTheVirtualInstrumentAndTheDemoLibrary) {
-    ASSERT_EQ(first_run::SetUp(folder).outcome, Outcome::Written);
-    SettingsStore store(settings);
-    EXPECT_EQ(store.ReadString("device", "MidiIn", ""), "Tessel Virtual JD-800");
-    EXPECT_EQ(store.ReadString("device", "MidiOut", ""), "Tessel Virtual JD-800");
-    EXPECT_EQ(store.ReadInt("device", "MidiChanel", 0), 1);
-    EXPECT_EQ(store.ReadInt("device", "MidiID", 0), 17);
-    const fs::path library = store.ReadString("device", "PathDef", "");
-    EXPECT_TRUE(library.is_absolute());
-    EXPECT_TRUE(fs::equivalent(library, demo.parent_path()));
-    const auto expected = midi::DemoBankDump();
-    EXPECT_EQ(ReadAll(demo), std::string(expected.begin(), expected.end()));
-    EXPECT_EQ(std::distance(fs::directory_iterator(library), fs::directory_iterator()), 1);
-}
-
-TEST_F(FirstRun, LeavesExistingFilesAloneAndFailsWithoutAFolder) {
-    const std::tuple<bool, bool, Outcome> cases[] = {
-        {true, false, Outcome::AlreadyConfigured},
-        {true, true, Outcome::AlreadyConfigured},
-        {false, true, Outcome::Written},
-    };
     const std::string mine = "[Device]\nmidiout=My Cable\n; mine\n";
-    for (const auto& [haveSettings, haveDemo, outcome] : cases) {
+    const auto dump = midi::DemoBankDump();
+    // Whether tessel.ini and the demo file are there before; the outcome; the demo file after.
+    const std::tuple<bool, bool, Outcome, std::string> cases[] = {
+        {false, false, Outcome::Written, std::string(dump.begin(), dump.end())},
+        {true, false, Outcome::AlreadyConfigured, ""},
+        {true, true, Outcome::AlreadyConfigured, mine},
+        {false, true, Outcome::Written, mine},
+    };
+    for (const auto& [haveSettings, haveDemo, outcome, demoAfter] : cases) {
+        SCOPED_TRACE(testing::Message() << haveSettings << haveDemo);
         fs::remove_all(folder);
-        fs::create_directories(demo.parent_path());
+        fs::create_directories(folder);
         if (haveSettings) {
             std::ofstream(settings, std::ios::binary) << mine;
         }
         if (haveDemo) {
+            fs::create_directories(demo.parent_path());
             std::ofstream(demo, std::ios::binary) << mine;
         }
-        EXPECT_EQ(first_run::SetUp(folder).outcome, outcome) << haveSettings << haveDemo;
-        EXPECT_EQ(ReadAll(demo), haveDemo ? mine : "") << haveSettings << haveDemo;
+        EXPECT_EQ(first_run::SetUp(folder).outcome, outcome);
+        EXPECT_EQ(ReadAll(demo), demoAfter);
         if (haveSettings) {
             EXPECT_EQ(ReadAll(settings), mine);
+            continue;
         }
+        SettingsStore store(settings);
+        const auto read = [&store](const char* key) { return store.ReadString("device", key, ""); };
+        EXPECT_EQ(read("MidiIn") + "|" + read("MidiOut") + "|" + read("MidiChanel") + "|" +
+                      read("MidiID"),
+                  "Tessel Virtual JD-800|Tessel Virtual JD-800|1|17");
+        const fs::path library = read("PathDef");
+        EXPECT_TRUE(library.is_absolute() && fs::equivalent(library, demo.parent_path()));
+        EXPECT_EQ(std::distance(fs::directory_iterator(demo.parent_path()), {}), 1);
     }
     EXPECT_EQ(first_run::SetUp(folder / "missing").outcome, Outcome::Failed);
     EXPECT_FALSE(fs::exists(folder / "missing"));
+    fs::remove_all(folder);
 }
 
 }  // namespace

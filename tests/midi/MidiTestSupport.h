@@ -2,19 +2,11 @@
 // What the MIDI tests share: a rig that wires a MIDI service, the port layer and the System
 // Exclusive transfer together the way the main window does (with recorded prompts), a
 // service whose devices a test describes, and the receive worker's request and wait.
-#include <atomic>
-#include <chrono>
+#include <algorithm>
 #include <functional>
 #include <future>
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <string>
 #include <thread>
-#include <utility>
-#include <vector>
 
-#include <QString>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,60 +26,34 @@ using Texts = std::vector<std::string>;
 
 inline Texts Messages(const ScriptedPrompts& prompts) {
     Texts texts;
-    for (const auto& text : prompts.Messages()) {
-        texts.push_back(text.toStdString());
-    }
+    std::ranges::transform(prompts.Messages(), std::back_inserter(texts), &QString::toStdString);
     return texts;
-}
-
-// Forwards the notices as the main window does: short messages are kept, done notices go
-// to the System Exclusive transfer.
-class NoticeForwarder final : public MidiNoticeHandler {
-public:
-    void CaptureEvent(std::uint32_t message, ArrivalTime) override {
-        std::lock_guard lock(lock_);
-        captured_.push_back(message);
-    }
-    void OnMidiOutDone(MidiHeader*) override { sysex->OnMidiOutDone(); }
-    void OnMidiInLongData(MidiHeader*) override { sysex->OnMidiInLongData(); }
-    std::vector<std::uint32_t> Captured() const {
-        std::lock_guard lock(lock_);
-        return captured_;
-    }
-
-    SysexTransfer* sysex = nullptr;
-
-private:
-    mutable std::mutex lock_;
-    std::vector<std::uint32_t> captured_;
-};
-
-// Handles the window thread's events until `done` holds or the limit passes.
-inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-    return QTest::qWaitFor(done, static_cast<int>(limit.count()));
 }
 
 // Runs `work` on a worker thread while this (window) thread handles notices.
 inline void RunOnWorker(const std::function<void()>& work) {
     auto worker = std::async(std::launch::async, work);
-    PumpUntil([&] { return worker.wait_for(0s) == std::future_status::ready; }, 30s);
+    static_cast<void>(
+        QTest::qWaitFor([&] { return worker.wait_for(0s) == std::future_status::ready; }, 30000));
 }
 
-struct MidiRig {
+// Passes the done notices on to the System Exclusive transfer as the main window does.
+struct MidiRig final : MidiNoticeHandler {
     explicit MidiRig(std::unique_ptr<MidiService> owned, std::chrono::milliseconds timeout = 400ms)
         : service(std::move(owned)),
-          notices(forwarder),
+          notices(*this),
           ports(*service, settings, prompts, notices),
-          sysex(ports, prompts, timeout) {
-        forwarder.sysex = &sysex;
-    }
+          sysex(ports, prompts, timeout) {}
     // On the virtual instrument, by default without cable time.
     explicit MidiRig(bool wireTiming = false, std::chrono::milliseconds timeout = 400ms)
         : MidiRig(std::make_unique<VirtualMidiService>(wireTiming), timeout) {}
-    ~MidiRig() {
+    ~MidiRig() override {
         ports.CloseMidiPorts();
         notices.Close();
     }
+    void CaptureEvent(std::uint32_t, ArrivalTime) override {}
+    void OnMidiOutDone(MidiHeader*) override { sysex.OnMidiOutDone(); }
+    void OnMidiInLongData(MidiHeader*) override { sysex.OnMidiInLongData(); }
 
     VirtualJd800& Instrument() { return static_cast<VirtualMidiService&>(*service).Instrument(); }
     void Store(const std::string& in, const std::string& out, int channel = 1, int id = 17) {
@@ -108,7 +74,6 @@ struct MidiRig {
     SettingsStore settings{folder.filePath("tessel.ini").toStdString()};
     ScriptedPrompts prompts;
     std::unique_ptr<MidiService> service;
-    NoticeForwarder forwarder;
     QueuedNotices notices;
     MidiPortLayer ports;
     SysexTransfer sysex;
@@ -125,6 +90,7 @@ struct FakeDevice {
 
 class FakeService final : public MidiService {
 public:
+    enum Way { kIn, kOut };
     explicit FakeService(std::vector<FakeDevice> devices) : FakeService(devices, devices) {}
     FakeService(std::vector<FakeDevice> inputs, std::vector<FakeDevice> outputs)
         : devices_{std::move(inputs), std::move(outputs)} {}
@@ -139,10 +105,10 @@ public:
     MidiResult OutOpen(std::unique_ptr<MidiOutPort>& p, unsigned d, MidiNoticeTarget&) override {
         return Open(p, kOut, d);
     }
-
-    void Log(const std::string& event) {
+    MidiResult Log(Way way, const std::string& event) {
         std::lock_guard lock(lock_);
-        events_.push_back(event);
+        events_.push_back((way == kIn ? "in-" : "out-") + event);
+        return MidiError::kNoError;
     }
     Texts Events() {
         std::lock_guard lock(lock_);
@@ -150,19 +116,13 @@ public:
     }
 
 private:
-    enum Way { kIn, kOut };
-    static constexpr const char* kWayNames[] = {"in-", "out-"};
     struct Port final : MidiOutPort, MidiInPort {
         Port(FakeService& s, Way w) : service(s), way(w) {}
         ~Port() override { Log("close"); }
-        MidiResult Log(const std::string& what) {
-            service.Log(kWayNames[way] + what);
-            return MidiError::kNoError;
-        }
+        MidiResult Log(const std::string& event) { return service.Log(way, event); }
         MidiResult Reset() override { return Log("reset"); }
         MidiResult ShortMsg(std::uint32_t message) override {
-            return Log("short:" +
-                       QString("%1").arg(message, 6, 16, QChar('0')).toUpper().toStdString());
+            return Log(QString::asprintf("short:%06X", message).toStdString());
         }
         MidiResult Start() override { return Log("start"); }
         MidiResult Stop() override { return Log("stop"); }
@@ -174,20 +134,17 @@ private:
         Way way;
     };
     MidiResult Caps(Way way, unsigned device, std::string& name) const {
-        if (device >= devices_[way].size() || devices_[way][device].capsFail) {
-            return MidiError::kBadDeviceId;
-        }
-        name = devices_[way][device].name;
-        return MidiError::kNoError;
+        const bool answers = device < devices_[way].size() && !devices_[way][device].capsFail;
+        name = answers ? devices_[way][device].name : name;
+        return answers ? MidiError::kNoError : MidiError::kBadDeviceId;
     }
     template <typename PortType>
     MidiResult Open(std::unique_ptr<PortType>& port, Way way, unsigned device) {
-        Log(kWayNames[way] + std::string("open:") + std::to_string(device));
-        const MidiResult result = devices_[way][device].openResult;
-        if (result == MidiError::kNoError) {
+        Log(way, "open:" + std::to_string(device));
+        if (devices_[way][device].openResult == MidiError::kNoError) {
             port = std::make_unique<Port>(*this, way);
         }
-        return result;
+        return devices_[way][device].openResult;
     }
 
     std::vector<FakeDevice> devices_[2];

@@ -34,28 +34,28 @@ TEST(PortLayer, OpensTheOutputNamedInTheSettings) {
     };
     // clang-format on
     for (const auto& [name, devices, stored, events] : cases) {
+        SCOPED_TRACE(name);
         MidiRig rig(std::make_unique<FakeService>(devices));
         if (stored != nullptr) {
             rig.Store("<none>", stored);
         }
         rig.ports.ApplyMidiSettings();
         Texts seen = Fake(rig).Events();
-        for (const auto& message : Messages(rig.prompts)) {
-            seen.push_back(message);
-        }
-        EXPECT_EQ(seen, events) << name;
-        EXPECT_EQ(rig.ports.IsMidiOutOpen(), !events.empty() && events.back() == "out-reset")
-            << name;
-        EXPECT_FALSE(rig.ports.IsMidiInOpen()) << name;
+        const Texts shown = Messages(rig.prompts);
+        seen.insert(seen.end(), shown.begin(), shown.end());
+        EXPECT_EQ(seen, events);
+        EXPECT_EQ(rig.ports.IsMidiOutOpen(), !events.empty() && events.back() == "out-reset");
+        EXPECT_FALSE(rig.ports.IsMidiInOpen());
     }
 }
 
+// Every apply reopens, even with nothing changed; a Program Change goes out on the channel.
 TEST(PortLayer, PortsAreReopenedResetStartedUsedAndClosedInOrder) {
     MidiRig rig(std::make_unique<FakeService>(kThreeDevices));
     rig.Store("USB MIDI", "Synth Port", 3);
     rig.ports.ApplyMidiSettings();
     Fake(rig).Events();
-    rig.ports.ApplyMidiSettings();  // every apply reopens, even with nothing changed
+    rig.ports.ApplyMidiSettings();
     rig.ports.StartMidiIn();
     rig.ports.SendShortMessage(
         PackShortMessage(rig.ports.ChannelStatus(status::kProgramChange), 5));
@@ -66,17 +66,18 @@ TEST(PortLayer, PortsAreReopenedResetStartedUsedAndClosedInOrder) {
                      "in-stop", "in-close"}));
 }
 
+// Nothing stored gives channel 1 and ID 17; values out of range give them too.
 TEST(PortLayer, ChannelAndDeviceBytesStayInTheirRanges) {
+    // clang-format off
     const std::tuple<int, int, std::uint8_t, std::uint8_t> cases[] = {
-        {1, 17, 0xC0, 0x10},   {16, 1, 0xCF, 0x00},  {10, 128, 0xC9, 0x7F},   {0, 0, 0xC0, 0x10},
-        {17, 129, 0xC0, 0x10}, {-3, -5, 0xC0, 0x10}, {255, 1000, 0xC0, 0x10},
-    };
+        {INT_MIN, 0, 0xC0, 0x10}, {1, 17, 0xC0, 0x10}, {16, 1, 0xCF, 0x00}, {10, 128, 0xC9, 0x7F},
+        {0, 0, 0xC0, 0x10}, {17, 129, 0xC0, 0x10}, {-3, -5, 0xC0, 0x10}, {255, 1000, 0xC0, 0x10}};
+    // clang-format on
     MidiRig rig(std::make_unique<FakeService>(kThreeDevices));
-    rig.ports.ApplyMidiSettings();  // nothing stored: channel 1, ID 17
-    EXPECT_EQ(rig.ports.ChannelStatus(status::kProgramChange), 0xC0);
-    EXPECT_EQ(rig.ports.DeviceByte(), 0x10);
     for (const auto& [channel, deviceId, programChange, deviceByte] : cases) {
-        rig.Store("<none>", "JD Cable", channel, deviceId);
+        if (channel != INT_MIN) {
+            rig.Store("<none>", "JD Cable", channel, deviceId);
+        }
         rig.ports.ApplyMidiSettings();
         EXPECT_EQ(rig.ports.ChannelStatus(status::kProgramChange), programChange) << channel;
         EXPECT_EQ(rig.ports.ChannelStatus(status::kNoteOn), (programChange & 0x0F) | 0x90);

@@ -20,26 +20,26 @@ struct OrderHandler final : MidiNoticeHandler {
     Texts seen;
 };
 
+// Nothing is delivered once closed, not even what was posted before.
 TEST(QueuedNotices, DeliversOnTheOwningThreadInPostedOrderUntilClosed) {
     OrderHandler handler;
     QueuedNotices notices(handler);
     Texts expected;
-    std::thread([&] {
+    RunOnWorker([&] {
         for (std::uint32_t i = 0; i < 50; ++i) {
             notices.PostShortMessage(i, {});
             expected.push_back(std::to_string(i));
         }
         notices.PostOutputDone(nullptr);
         notices.PostInputLongData(nullptr);
-    }).join();
+    });
     expected.insert(expected.end(), {"out", "in"});
-    ASSERT_TRUE(PumpUntil([&] { return handler.seen.size() == 52; }));
-    EXPECT_EQ(handler.seen, expected);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handler.seen.size() == 52; }));
     notices.PostShortMessage(1, {});
     notices.Close();
     notices.PostShortMessage(2, {});
     QTest::qWait(50);
-    EXPECT_EQ(handler.seen.size(), 52u);
+    EXPECT_EQ(handler.seen, expected);
 }
 
 // An open of a device after the first backend's goes to the backend that lists it, renumbered.

@@ -15,61 +15,57 @@ const std::string kClosing = "B0 7B 00|B0 78 00";
 // Notes come in pairs, a note-on and the same note's note-off, on the channel at one
 // velocity; the closing controllers follow.
 TEST(PreviewPatterns, NotesVelocitiesChannelAndClosingControllers) {
-    struct Case {
-        std::string config;
-        int channel;
-        std::vector<int> notes;  // how many, the first, the highest (0 without notes)
-        int velocity;
-        std::string closing;
-        int lastsMs;  // from the click to the last closing controller, at least
-    };
+    // The settings, the channel; the notes: how many, the first, the highest (0 without
+    // notes); their velocity; how long from the click to the last closing controller, at least.
+    using Case = std::tuple<std::string, int, std::vector<int>, int, int>;
     const std::string arpeggio = "par_Motif=1\npar_Tempo=60000\npar_Range=";
     const Case cases[] = {
-        {arpeggio + "1", 1, {9, 60, 72}, 100, kClosing, 0},
-        {arpeggio + "2", 1, {17, 60, 84}, 100, kClosing, 0},
-        {arpeggio + "3", 1, {25, 48, 84}, 100, kClosing, 0},
-        {arpeggio + "4", 1, {33, 48, 96}, 100, kClosing, 0},
-        {arpeggio + "5", 1, {41, 36, 96}, 100, kClosing, 0},
-        {arpeggio + "6", 1, {49, 36, 108}, 100, kClosing, 0},
-        {arpeggio + "9\npar_Velo=300", 1, {57, 12, 96}, 127, kClosing, 0},
-        {arpeggio + "13\npar_Velo=-5", 1, {49, 0, 72}, 0, kClosing, 0},
-        {arpeggio + "0", 1, {0, 0, 0}, 0, kClosing, 0},
-        {"par_Range=1\npar_Tempo=600", 1, {1, 24, 24}, 100, kClosing, 90},
-        {"par_Range=4\npar_Tempo=600\npar_Motif=12", 1, {1, 60, 60}, 100, kClosing, 90},
-        {"par_Range=6\npar_Tempo=600", 10, {1, 84, 84}, 100, "B9 7B 00|B9 78 00", 90},
-        {"par_Range=10\npar_Tempo=600", 1, {0, 0, 0}, 0, kClosing, 90},
-        {"par_Tempo=0", 1, {1, 60, 60}, 100, kClosing, 1400},
-        {"par_Tempo=-5\npar_Range=10", 1, {0, 0, 0}, 0, kClosing, 1400},
-        {"par_Motif=3", 1, {0, 0, 0}, 0, kClosing + "|B0 79 00|B0 07 7F", 0},
+        {arpeggio + "1", 1, {9, 60, 72}, 100, 0},
+        {arpeggio + "2", 1, {17, 60, 84}, 100, 0},
+        {arpeggio + "3", 1, {25, 48, 84}, 100, 0},
+        {arpeggio + "6", 1, {49, 36, 108}, 100, 0},
+        {arpeggio + "9\npar_Velo=300", 1, {57, 12, 96}, 127, 0},
+        {arpeggio + "13\npar_Velo=-5", 1, {49, 0, 72}, 0, 0},
+        {arpeggio + "0", 1, {0, 0, 0}, 0, 0},
+        {"par_Range=1\npar_Tempo=600\npar_Motif=12", 1, {1, 24, 24}, 100, 90},
+        {"par_Range=6\npar_Tempo=600", 10, {1, 84, 84}, 100, 90},
+        {"par_Tempo=0", 1, {1, 60, 60}, 100, 1400},
+        {"par_Tempo=-5\npar_Range=10", 1, {0, 0, 0}, 0, 1400},
+        {"par_Motif=3", 1, {0, 0, 0}, 0, 0},  // an empty motif: controllers reset too
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.config);
+    for (const auto& [config, channel, notes, velocity, lastsMs] : cases) {
+        SCOPED_TRACE(config);
         PreviewWindow f;
-        f.Start(c.config, c.channel);
+        f.Start(config, channel);
         const auto clicked = Clock::now();
         f.Click("previewButton");
-        const auto heard = f.WaitFor(c.closing);
+        const std::string closing = channel == 10             ? "B9 7B 00|B9 78 00"
+                                    : config == "par_Motif=3" ? kClosing + "|B0 79 00|B0 07 7F"
+                                                              : kClosing;
+        const auto heard = f.WaitFor(closing);
         ASSERT_FALSE(heard.empty());
-        EXPECT_GE(heard.back().at - clicked, std::chrono::milliseconds(c.lastsMs));
-        const auto notes =
-            heard.size() - std::size_t(std::count(c.closing.begin(), c.closing.end(), '|') + 1);
-        EXPECT_EQ(Joined(heard, notes), c.closing);
+        EXPECT_GE(heard.back().time - clicked, std::chrono::milliseconds(lastsMs));
+        const auto end =
+            heard.size() - std::size_t(std::count(closing.begin(), closing.end(), '|') + 1);
+        EXPECT_EQ(Joined(heard, end), closing);
         std::vector<int> played;
-        for (std::size_t i = 0; i + 1 < notes; i += 2) {
-            const std::uint8_t note = heard[i].bytes[1], velocity = std::uint8_t(c.velocity);
-            EXPECT_EQ(heard[i].bytes, (std::vector<std::uint8_t>{std::uint8_t(0x90 + c.channel - 1),
-                                                                 note, velocity}));
-            EXPECT_EQ(heard[i + 1].bytes, (std::vector<std::uint8_t>{
-                                              std::uint8_t(0x80 + c.channel - 1), note, velocity}));
-            played.push_back(note);
+        for (std::size_t i = 0; i + 1 < end; i += 2) {
+            played.push_back(heard[i].bytes[1]);
+            EXPECT_EQ(Joined(heard, i, i + 2),
+                      QString::asprintf("%X %02X %02X|%X %02X %02X", 0x8F + channel, played.back(),
+                                        velocity, 0x7F + channel, played.back(), velocity)
+                          .toStdString());
         }
-        const int first = played.empty() ? 0 : played.front();
-        const int top = played.empty() ? 0 : *std::max_element(played.begin(), played.end());
-        EXPECT_EQ((std::vector<int>{int(played.size()), first, top}), c.notes);
+        const auto top = std::max_element(played.begin(), played.end());
+        EXPECT_EQ((std::vector<int>{int(played.size()), played.empty() ? 0 : played[0],
+                                    played.empty() ? 0 : *top}),
+                  notes);
     }
 }
 
-TEST(PreviewPatterns, ArpeggioKeepsItsRhythmAndTakesANewTempoAtTheNextNote) {
+// A run reads the tempo and the range afresh at every note: the range's new bound ends the
+// ascent, while the base note stays the one it started from.
+TEST(PreviewPatterns, ArpeggioKeepsItsRhythmAndTakesNewValuesAtTheNextNote) {
     PreviewWindow f;
     f.Start("par_Motif=1\npar_Range=1");
     f.Click("previewButton");
@@ -84,41 +80,27 @@ TEST(PreviewPatterns, ArpeggioKeepsItsRhythmAndTakesANewTempoAtTheNextNote) {
         EXPECT_NEAR(MsBetween(heard[i + 1], heard[i + 2]), 35, 30) << "after note " << i / 2;
     }
 
-    // From 250 ms notes at Tempo 40 to 50 ms notes at 200, from the next note on.
-    f.Instrument().ClearLog();
+    // From 250 ms notes at Tempo 40 and Range 6 to 50 ms notes at 200 and Range 1.
+    f.midi.Instrument().ClearLog();
     QTest::keyClick(f.Find("tempoSlider"), Qt::Key_Home);
+    QTest::keyClick(f.Find("rangeSlider"), Qt::Key_End);
     f.Click("previewButton");
-    f.WaitFor("90 3C 64");
+    f.WaitFor("90 24 64");
     QTest::keyClick(f.Find("tempoSlider"), Qt::Key_End);
+    QTest::keyClick(f.Find("rangeSlider"), Qt::Key_Home);
     EXPECT_EQ(f.Find<QLabel>("tempoLabel")->text(), "Temp&o (200)");
     heard = f.WaitFor(kClosing);
     ASSERT_EQ(heard.size(), 20u);
+    EXPECT_EQ(Text(heard[8].bytes), "90 30 64");
     EXPECT_GT(MsBetween(heard[0], heard[1]), 200);
     for (std::size_t i = 2; i < 18; i += 2) {
         EXPECT_LT(MsBetween(heard[i], heard[i + 1]), 150) << "note " << i / 2;
     }
 }
 
-TEST(PreviewRuns, PreviewAgainCutsTheRunAndClosingTheWindowStopsIt) {
-    PreviewWindow f;
-    f.Start("par_Motif=1\npar_Range=6");
-    f.Click("previewButton");
-    f.WaitFor("90 24 64");
-    f.Click("previewButton");
-    EXPECT_EQ(Joined(f.WaitFor("78 00|90"), 0, 5), "90 24 64|80 24 64|" + kClosing + "|90 24 64");
-    const auto closing = Clock::now();
-    const auto heard = f.CloseWindow();
-    EXPECT_LT(Clock::now() - closing, 2500ms);
-    ASSERT_GE(heard.size(), 8u);
-    EXPECT_EQ(heard[heard.size() - 3].bytes[0], 0x80) << "the sounding note ended";
-    EXPECT_EQ(Joined(heard, heard.size() - 2), kClosing);
-    QTest::qWait(200);
-    EXPECT_EQ(f.Log().size(), heard.size() + 16) << "a run went on after the close";
-}
-
-// Ticking Auto Preview and choosing a type start a run; clearing the box and moving a bar
-// neither start nor stop one.
-TEST(PreviewControls, AutoPreviewAndTheTypeListStartRunsTheBarsNever) {
+// Ticking Auto Preview and choosing a type start a run, cutting the one playing; clearing the
+// box and moving a bar neither start nor stop one; closing the window ends the run at once.
+TEST(PreviewControls, AutoPreviewAndTheTypeListStartRunsTheBarsNeverTheCloseStops) {
     PreviewWindow f;
     f.Start("par_TestSel=0\npar_Tempo=40");
     QTest::keyClick(f.Find("tempoSlider"), Qt::Key_Right);
@@ -132,6 +114,15 @@ TEST(PreviewControls, AutoPreviewAndTheTypeListStartRunsTheBarsNever) {
     QTest::keyClick(f.Find("previewTypeCombo"), Qt::Key_Down);
     EXPECT_EQ(Joined(f.WaitFor("|90 30"), 0, 9),
               "90 3C 64|80 3C 64|" + kClosing + "|90 3C 64|80 3C 64|" + kClosing + "|90 30 64");
+
+    const auto closing = Clock::now();
+    const auto heard = f.CloseWindow();
+    EXPECT_LT(Clock::now() - closing, 2500ms);
+    ASSERT_GE(heard.size(), 12u);
+    EXPECT_EQ(heard[heard.size() - 3].bytes[0], 0x80) << "the sounding note ended";
+    EXPECT_EQ(Joined(heard, heard.size() - 2), kClosing);
+    QTest::qWait(200);
+    EXPECT_EQ(f.Log().size(), heard.size() + 16) << "a run went on after the close";
 }
 
 }  // namespace
