@@ -23,7 +23,7 @@ double MsSince(Clock::time_point start) {
 }
 
 Case::~Case() {
-    std::printf("%-4s  %-44s %s\n", failed_.empty() ? "PASS" : "FAIL", name_.c_str(),
+    std::printf("%-4s  %-48s %s\n", failed_.empty() ? "PASS" : "FAIL", name_.c_str(),
                 figure_.c_str());
     for (const std::string& what : failed_) {
         std::printf("        failed: %s\n", what.c_str());

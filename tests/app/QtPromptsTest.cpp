@@ -98,6 +98,18 @@ TEST(QtPromptsTest, ShutdownReleasesAWorkerWaitingOnItsBox) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+// The window closes while a box of its own is open: the box goes, answering as cancelled.
+TEST(QtPromptsTest, ShutdownClosesTheWindowsOwnBox) {
+    QtPrompts prompts;
+    const auto closedByTest = std::make_shared<bool>(false);
+    WhenModalAppears([&](QWidget& w) {
+        prompts.Shutdown();
+        QTimer::singleShot(3000, &w, [&w, closedByTest] { *closedByTest = w.close(); });
+    });
+    EXPECT_FALSE(prompts.AskYesNo("Sure ?"));
+    EXPECT_FALSE(*closedByTest);
+}
+
 TEST(QtPromptsTest, FileDialogsStartWhereAskedAndAnswerOnlyWhenConfirmed) {
     QTemporaryDir root;
     const QString sub = QDir(root.path()).filePath("banks");
