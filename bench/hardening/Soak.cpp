@@ -1,5 +1,6 @@
 // 2,000 patch selections, 200 previews, 10 Sends and 10 Receives on the virtual instrument
 // without cable time; resident memory after the first hundred operations and at the end.
+#include <cmath>
 #include <cstdio>
 
 #include "bench/hardening/Cases.h"
@@ -14,6 +15,13 @@ constexpr int kRounds = 10;
 constexpr int kSelectionsPerRound = 200;
 constexpr int kPreviewEvery = 10;         // one preview after every tenth selection
 constexpr int kTemporaryWriteEvery = 10;  // selections on a file the instrument does not hold
+// AddressSanitizer holds freed memory back (its quarantine), so resident memory grows there
+// without a leak: the figure is printed, not judged; its leak check at exit judges instead.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
 
 }  // namespace
 
@@ -69,12 +77,13 @@ void RunSoak() {
     c.Check(r.Messages().empty(), "no message");
     c.Check(FileBytes(r.PathOf("a.syx")) == sent, "a.syx intact");
     const double growth = 100.0 * double(atEnd - afterHundred) / double(afterHundred);
-    c.Check(std::abs(growth) <= 5.0, "resident memory within 5 %");
+    c.Check(kAddressSanitizer || std::abs(growth) <= 5.0, "resident memory within 5 %");
     char figure[200];
     std::snprintf(figure, sizeof figure,
                   "%d sel, %d prev, %d send, %d recv in %.0f s; VmRSS %ld kB after 100 ops, %ld kB "
-                  "at end (%+.1f %%)",
-                  selections, previews, sends, receives, seconds, afterHundred, atEnd, growth);
+                  "at end (%+.1f %%)%s",
+                  selections, previews, sends, receives, seconds, afterHundred, atEnd, growth,
+                  kAddressSanitizer ? " (ASan: not judged)" : "");
     c.Figure(figure);
 }
 
