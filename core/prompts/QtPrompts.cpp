@@ -1,5 +1,8 @@
 #include "core/prompts/QtPrompts.h"
 
+#include <algorithm>
+#include <functional>
+
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -11,7 +14,8 @@ namespace tessel {
 namespace {
 
 std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& request,
-                                     QFileDialog::AcceptMode mode) {
+                                     QFileDialog::AcceptMode mode,
+                                     const std::function<int(QDialog&)>& exec) {
     const bool saving = mode == QFileDialog::AcceptSave;
     QFileDialog dialog(owner, saving ? QObject::tr("Save As") : QObject::tr("Open"),
                        request.initialFolder, request.filter);
@@ -21,7 +25,7 @@ std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& re
     if (!request.initialName.isEmpty()) {
         dialog.selectFile(request.initialName);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
@@ -61,7 +65,7 @@ void QtPrompts::ShowMessage(const QString& text) {
         return;
     }
     QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Ok, owner_);
-    box.exec();
+    Exec(box);
 }
 
 bool QtPrompts::AskYesNo(const QString& text) {
@@ -69,7 +73,7 @@ bool QtPrompts::AskYesNo(const QString& text) {
                     owner_);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return Exec(box) == QMessageBox::Yes;
 }
 
 bool QtPrompts::ChooseFolder(QString& folder) {
@@ -77,7 +81,7 @@ bool QtPrompts::ChooseFolder(QString& folder) {
     QFileDialog dialog(owner_, QString(), start);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (Exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return false;
     }
     const QFileInfo chosen(dialog.selectedFiles().constFirst());
@@ -89,15 +93,33 @@ bool QtPrompts::ChooseFolder(QString& folder) {
 }
 
 std::optional<QString> QtPrompts::AskSaveFile(const FileDialogRequest& request) {
-    return RunFileDialog(owner_, request, QFileDialog::AcceptSave);
+    return RunFileDialog(owner_, request, QFileDialog::AcceptSave,
+                         [this](QDialog& dialog) { return Exec(dialog); });
 }
 
 std::optional<QString> QtPrompts::AskOpenFile(const FileDialogRequest& request) {
-    return RunFileDialog(owner_, request, QFileDialog::AcceptOpen);
+    return RunFileDialog(owner_, request, QFileDialog::AcceptOpen,
+                         [this](QDialog& dialog) { return Exec(dialog); });
 }
 
 bool QtPrompts::RunDialog(QDialog& dialog) {
-    return dialog.exec() == QDialog::Accepted;
+    return Exec(dialog) == QDialog::Accepted;
+}
+
+// After Shutdown nothing is shown: the answer is the one a cancelled box or dialog gives.
+int QtPrompts::Exec(QDialog& dialog) {
+    if (IsShutDown()) {
+        return QDialog::Rejected;
+    }
+    open_.push_back(&dialog);
+    const int result = dialog.exec();
+    open_.erase(std::find(open_.begin(), open_.end(), &dialog));
+    return result;
+}
+
+bool QtPrompts::IsShutDown() const {
+    std::lock_guard lock(mutex_);
+    return shutDown_;
 }
 
 // The worker queues its text and wakes the GUI thread; the mutex and condition variable, not
@@ -127,9 +149,7 @@ void QtPrompts::ShowWorkerMessages() {
     showingWorkerMessages_ = true;
     while (const auto message = TakeWorkerMessage()) {
         QMessageBox box(QMessageBox::Warning, Caption(), message->text, QMessageBox::Ok, owner_);
-        workerBox_ = &box;
-        box.exec();
-        workerBox_ = nullptr;
+        Exec(box);
         FinishWorkerMessage(*message);
     }
     showingWorkerMessages_ = false;
@@ -164,15 +184,18 @@ void QtPrompts::Shutdown() {
     }
     changed_.notify_all();
     if (OnGuiThread()) {
-        CloseWorkerMessageBox();
+        CloseOpenDialogs();
     } else {
-        QMetaObject::invokeMethod(this, "CloseWorkerMessageBox", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "CloseOpenDialogs", Qt::QueuedConnection);
     }
 }
 
-void QtPrompts::CloseWorkerMessageBox() {
-    if (workerBox_) {
-        workerBox_->done(QMessageBox::Ok);
+// Each ends as if cancelled; the innermost first, so each exec returns in turn.
+void QtPrompts::CloseOpenDialogs() {
+    for (auto open = open_.rbegin(); open != open_.rend(); ++open) {
+        if (*open) {
+            (*open)->reject();
+        }
     }
 }
 

@@ -1,18 +1,20 @@
 #pragma once
 // The application's prompts: Qt message boxes and file and folder dialogs, owned by the main
 // window. A worker thread's ShowMessage is handed to the GUI thread, which shows the box while
-// the worker waits; Shutdown() ends such waits at once and closes the box.
+// the worker waits. Shutdown() ends such waits at once and closes every box and dialog still
+// open as if cancelled; nothing is shown after it.
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <QObject>
 #include <QPointer>
 
 #include "core/prompts/UserPrompts.h"
 
-class QMessageBox;
+class QDialog;
 
 namespace tessel {
 
@@ -45,16 +47,19 @@ private:
 
     // Invoked by name through Qt's queue, which then carries no data of ours across threads.
     Q_INVOKABLE void ShowWorkerMessages();
-    Q_INVOKABLE void CloseWorkerMessageBox();
+    Q_INVOKABLE void CloseOpenDialogs();
 
     bool OnGuiThread() const;
+    bool IsShutDown() const;
+    // Runs a box or dialog modally, unless shut down; GUI thread only.
+    int Exec(QDialog& dialog);
     void WaitForGuiThread(const QString& text);
     std::shared_ptr<WorkerMessage> TakeWorkerMessage();
     void FinishWorkerMessage(WorkerMessage& message);
 
     QPointer<QWidget> owner_;
-    QPointer<QMessageBox> workerBox_;     // GUI thread only
-    bool showingWorkerMessages_ = false;  // GUI thread only
+    std::vector<QPointer<QDialog>> open_;  // boxes and dialogs shown, innermost last; GUI thread
+    bool showingWorkerMessages_ = false;   // GUI thread only
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;

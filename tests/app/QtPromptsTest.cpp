@@ -95,6 +95,17 @@ TEST(QtPromptsTest, ShutdownReleasesAWorkerWaitingOnItsBox) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+// The window closes while a box of its own is open: the box goes, answering as cancelled.
+TEST(QtPromptsTest, ShutdownClosesTheWindowsOwnBox) {
+    QtPrompts prompts;
+    WhenModalAppears([&](QWidget& w) {
+        prompts.Shutdown();
+        QTimer::singleShot(3000, &w,
+                           [&w] { EXPECT_FALSE(w.isVisible() && w.close()) << "stayed"; });
+    });
+    EXPECT_FALSE(prompts.AskYesNo("Sure ?"));
+}
+
 // The dialogs start in the folder given; a typed file name gets the default suffix.
 TEST(QtPromptsTest, FileDialogsStartWhereAskedAndAnswerOnlyWhenConfirmed) {
     QTemporaryDir root;
