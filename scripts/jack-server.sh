@@ -8,7 +8,7 @@ start_private_jack() {
     jackd --no-realtime -S -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 64 \
         >"${TESSEL_ARTIFACTS:-/tmp}/jackd.log" 2>&1 &
     JACK_PID=$!
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do  # a loaded machine can take seconds
         if jack_lsp -s "$JACK_DEFAULT_SERVER" >/dev/null 2>&1; then return 0; fi
         sleep 0.1
     done

@@ -62,7 +62,7 @@ bool OwnJackServer::Start() {
         "/bin/sh",
         std::vector<std::string>{"-c", "exec jackd --no-realtime " + mode + "-n " + name_ +
                                            " -d dummy -r 48000 -p 64 >/dev/null 2>&1"});
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 600; ++i) {  // up to 30 s on a loaded machine
         if (JackAnswers("-s " + name_)) {
             return leftEntry_ = true;
         }
@@ -80,7 +80,7 @@ void OwnJackServer::Kill(int signal) {
 }
 
 TestInstrument::TestInstrument() : process_(TESSEL_TEST_INSTRUMENT, {UniqueInstrumentName()}) {
-    std::istringstream words(process_.ReadLine(5000ms).value_or(""));
+    std::istringstream words(process_.ReadLine(20000ms).value_or(""));
     std::string word;
     ready_ = (words >> word) && word == "ready" && (words >> inputPort_ >> outputPort_);
 }
