@@ -1,21 +1,19 @@
-// The main window's start and close: preview values from the settings file into the
-// controls, back into the file whichever way the window closes, and the controls' texts.
+// The main window's start and close: its controls as their templates place them, its keys,
+// and the preview values from the settings file into the controls and back.
 #include <array>
-#include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
 #include <QLabel>
-#include <QPushButton>
 #include <QSlider>
-#include <QStringListModel>
-#include <QTest>
 
+#include "resources/templates/AboutTemplate.h"
+#include "resources/templates/ChangeNameTemplate.h"
+#include "resources/templates/MidiSettingsTemplate.h"
 #include "tests/gui/LibrarianWindowFixture.h"
 #include "tests/support/Artifacts.h"
 
@@ -24,8 +22,93 @@ namespace {
 
 using test::WindowFixture;
 
-// What the Preview group shows and the preview uses, for stored values `used` (range,
-// velocity, tempo, type, auto) and track bar `positions`.
+QWidget* NextTabControl(QWidget* widget) {
+    do {
+        widget = widget->nextInFocusChain();
+    } while ((widget->focusPolicy() & Qt::TabFocus) == 0);
+    return widget;
+}
+
+// Each control at its place in dialog units (a quarter of the average character wide, an
+// eighth high) with its text, in template order by Tab, in a dialog of fixed size. The main
+// window shows a few texts of its own from the start.
+TEST(LibrarianDlgTemplate, EveryDialogHoldsItsTemplateInPlaceAndTabOrder) {
+    WindowFixture f;
+    CLibrarianDlg& window = f.Start();
+    const std::map<std::string, QString> shownByWindow = {{"transferLabel", ""},
+                                                          {"patchFrame", "<None>"},
+                                                          {"rangeLabel", "R&ange (4)"},
+                                                          {"velocityLabel", "V&elocity (100)"},
+                                                          {"tempoLabel", "Temp&o (140)"}};
+    TemplateDialog about(templates::AboutTemplate()), name(templates::ChangeNameTemplate()),
+        midi(templates::MidiSettingsTemplate());
+    for (TemplateDialog* dialog : {static_cast<TemplateDialog*>(&window), &about, &name, &midi}) {
+        const DialogUnits& units = dialog->Units();
+        const templates::DialogTemplate& layout = dialog->Layout();
+        SCOPED_TRACE(layout.caption);
+        EXPECT_EQ(dialog->windowTitle(), layout.caption);
+        EXPECT_NEAR(units.ToPixelsX(400), 100 * units.AverageCharWidth(), 1);
+        EXPECT_NEAR(units.ToPixelsY(800), 100 * units.CharHeight(), 1);
+        EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+        EXPECT_EQ(dialog->size(), units.ToPixels(0, 0, layout.width, layout.height).size());
+        QWidget* previous = nullptr;
+        for (const auto& control : layout.controls) {
+            SCOPED_TRACE(control.objectName);
+            auto* widget = dialog->findChild<QWidget*>(control.objectName);
+            ASSERT_NE(widget, nullptr);
+            EXPECT_EQ(widget->mapTo(dialog, QPoint(0, 0)),
+                      units.ToPixels(control.x, control.y, 0, 0).topLeft());
+            const auto own = shownByWindow.find(control.objectName);
+            const bool ownText = dialog == &window && own != shownByWindow.end();
+            if (ownText || control.text != nullptr) {
+                EXPECT_EQ(widget->property(qobject_cast<QGroupBox*>(widget) ? "title" : "text"),
+                          ownText ? own->second : QString(control.text));
+            }
+            if ((widget->focusPolicy() & Qt::TabFocus) != 0) {
+                EXPECT_EQ(previous ? NextTabControl(previous) : dialog->FirstTabControl(), widget);
+                previous = widget;
+            }
+        }
+    }
+    auto* types = f.Find<QComboBox>("previewTypeCombo");
+    EXPECT_EQ(types->count(), 10);
+    EXPECT_EQ(types->itemText(9), "Custom 8");
+    EXPECT_EQ(window.focusWidget(), f.Find("fileList"));
+    // The find results put the patch name at the next tab stop past the file name.
+    const auto* results = dynamic_cast<TabStopDelegate*>(f.View("resultsList").itemDelegate());
+    EXPECT_EQ(results->StopAfter(0), window.Units().ToPixelsX(65));
+    EXPECT_EQ(results->StopAfter(results->StopAfter(0)), 2 * results->StopAfter(0));
+    EXPECT_EQ(window.Library().libraryFolder, f.settingsFolder.path());
+    EXPECT_FALSE(QFile::exists(f.IniPath())) << "nothing is written before the close";
+    EXPECT_FALSE(test::SaveScreenshot(window, "main-window").isEmpty());
+}
+
+// A frame's or a label's mnemonic focuses the control that follows it, also when another
+// control of the frame had the focus. Enter presses Preview wherever the focus is outside
+// the buttons.
+TEST(LibrarianDlgTemplate, KeysOfTheWindow) {
+    WindowFixture f;
+    f.Start();
+    QApplication::setActiveWindow(f.window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+    const std::tuple<Qt::Key, const char*, const char*> cases[] = {
+        {Qt::Key_H, "searchField", "resultsList"}, {Qt::Key_O, "tempoSlider", "fileList"}};
+    for (const auto& [key, focused, focusedBefore] : cases) {
+        f.Find(focusedBefore)->setFocus();
+        QTest::keyClick(f.window.get(), key, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), f.Find(focused));
+    }
+    int previews = 0;
+    QObject::connect(f.Find<QPushButton>("previewButton"), &QPushButton::clicked,
+                     [&] { ++previews; });
+    for (const char* name : {"fileList", "searchField", "rangeSlider"}) {
+        QTest::keyClick(f.Find(name), Qt::Key_Return);
+    }
+    EXPECT_EQ(previews, 3);
+}
+
+// What the Preview group shows and the preview uses, for values `used` (range, velocity,
+// tempo, type, auto) and track bar `positions`.
 void ExpectPreview(const WindowFixture& f, std::array<int, 5> used, std::array<int, 3> positions,
                    bool customType) {
     const std::array<const char*, 3> bars[] = {
@@ -48,44 +131,6 @@ void ExpectPreview(const WindowFixture& f, std::array<int, 5> used, std::array<i
               used);
 }
 
-TEST(LibrarianDlgStart, FirstRunWithoutSettingsShowsEveryDefaultAndTheWindowsTexts) {
-    WindowFixture f;
-    CLibrarianDlg& window = f.Start();
-    ExpectPreview(f, {4, 100, 140, 0, 1}, {4, 100, 140}, false);
-    QStringList types;
-    for (int i = 0; i < f.Find<QComboBox>("previewTypeCombo")->count(); ++i) {
-        types << f.Find<QComboBox>("previewTypeCombo")->itemText(i);
-    }
-    EXPECT_EQ(types, QStringList({"One note", "Arpege", "Custom 1", "Custom 2", "Custom 3",
-                                  "Custom 4", "Custom 5", "Custom 6", "Custom 7", "Custom 8"}));
-    const char* names[] = {
-        "setDirectoryButton", "sendButton",      "receiveButton",    "setSlotButton",
-        "renameSlotButton",   "clearBankButton", "loadBankButton",   "saveBankButton",
-        "findButton",         "previewButton",   "autoPreviewCheck", "aboutButton",
-        "midiSettingsButton", "quitButton",      "recordButton",     "previewTypeLabel",
-        "transferLabel",      "sysexFilesFrame", "patchFrame",       "bankBuilderFrame",
-        "findFrame",          "previewFrame"};
-    QStringList texts;
-    for (const char* name : names) {
-        const QWidget* control = f.Find(name);
-        texts << control->property(qobject_cast<const QGroupBox*>(control) ? "title" : "text")
-                     .toString();
-    }
-    EXPECT_EQ(texts.join('|'),
-              "Set &Directory...|&Send|&Receive...|Set|Ren|Clear|Load...|Save...|&Find|Preview|"
-              "Auto &Preview|&About...|&Midi Settings...|&Quit|Record|Previe&w type:||"
-              "SYSEX Files|<None>|Bank Builder|Find Patc&h|Preview");
-    EXPECT_EQ(window.ControlById(1023), f.Find("transferLabel"));
-    EXPECT_EQ(window.ControlById(1008), f.Find("patchFrame"));
-    EXPECT_EQ(window.Library().libraryFolder, f.settingsFolder.path());
-    EXPECT_EQ(window.windowTitle(), "Tessel, Version 1.5");
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.focusWidget(), f.Find("fileList"));
-    const auto* results = dynamic_cast<TabStopDelegate*>(f.View("resultsList").itemDelegate());
-    EXPECT_EQ(results->StopAfter(0), window.Units().ToPixelsX(65));
-    EXPECT_FALSE(QFile::exists(f.IniPath())) << "nothing is written before the close";
-}
-
 // Whatever was read is shown as far as the controls allow, used as read, and written back
 // unchanged when the user touches nothing.
 TEST(LibrarianDlgStart, StoredValuesAreShownUsedAndWrittenBackAsRead) {
@@ -96,14 +141,13 @@ TEST(LibrarianDlgStart, StoredValuesAreShownUsedAndWrittenBackAsRead) {
         bool customType;
     };
     const Case cases[] = {
+        {"", {4, 100, 140, 0, 1}, {4, 100, 140}, false},
         {"par_Velo=77\npar_TestSel=0", {4, 77, 140, 0, 0}, {4, 77, 140}, false},
         {"par_Range=2\npar_Tempo=40\npar_Motif=1", {2, 100, 40, 1, 1}, {2, 100, 40}, false},
         {"par_Range=9\npar_Velo=300\npar_Tempo=201", {9, 300, 201, 0, 1}, {6, 127, 200}, false},
         {"par_Range=0\npar_Velo=-5\npar_Tempo=0", {0, -5, 0, 0, 1}, {1, 40, 40}, false},
         {"par_Motif=12", {4, 100, 140, 0, 1}, {4, 100, 140}, false},
-        {"par_Motif=-1", {4, 100, 140, 0, 1}, {4, 100, 140}, false},
         {"par_Motif=2", {4, 100, 140, 2, 1}, {4, 100, 140}, true},
-        {"par_Motif=9", {4, 100, 140, 9, 1}, {4, 100, 140}, true},
         {"par_TestSel=5", {4, 100, 140, 0, 1}, {4, 100, 140}, false},
         {"par_Range=abc\npar_Motif=x3", {0, 100, 140, 0, 1}, {1, 100, 140}, false},
     };
@@ -146,87 +190,24 @@ TEST(LibrarianDlgClose, EveryWayOfClosingWritesTheFiveKeysInOrderOnce) {
     EXPECT_FALSE(QFile::exists(neverShown.IniPath()));
 }
 
-// At the limit already, the user's End is still a move and takes the bar's position.
-TEST(LibrarianDlgPreview, MovingAStoredOutOfRangeBarTakesItsPosition) {
+// The user's moves and choices replace the stored values (at the limit already, End is still
+// a move); choices made from code do not.
+TEST(LibrarianDlgPreview, UserChoicesReplaceTheStoredValuesChoicesFromCodeDoNot) {
     WindowFixture f;
-    f.Start("[config]\npar_Range=9\npar_Velo=20\n");
+    f.Start("[config]\npar_Range=9\npar_Velo=20\npar_Motif=12\npar_TestSel=5\n");
+    f.Find<QComboBox>("previewTypeCombo")->setCurrentIndex(5);
+    f.Find<QCheckBox>("autoPreviewCheck")->setChecked(false);
+    EXPECT_EQ(f.window->Preview().previewType, 0);
+    EXPECT_EQ(f.window->Preview().autoPreview, 1);
     QTest::keyClick(f.Find("rangeSlider"), Qt::Key_End);
     QTest::keyClick(f.Find("velocitySlider"), Qt::Key_Right);
     QTest::keyClick(f.Find("tempoSlider"), Qt::Key_Left);
-    ExpectPreview(f, {6, 41, 139, 0, 1}, {6, 41, 139}, false);
+    QTest::keyClick(f.Find("previewTypeCombo"), Qt::Key_Down);
+    f.Find<QCheckBox>("autoPreviewCheck")->click();
+    f.Find<QCheckBox>("autoPreviewCheck")->click();
+    ExpectPreview(f, {6, 41, 139, 6, 0}, {6, 41, 139}, true);
     f.window->close();
-    EXPECT_EQ(f.Stored("par_Range"), 6);
-    EXPECT_EQ(f.Stored("par_Velo"), 41);
-    EXPECT_EQ(f.Stored("par_Tempo"), 139);
-}
-
-TEST(LibrarianDlgPreview, UserChoicesReplaceTheStoredValuesChoicesFromCodeDoNot) {
-    const std::string ini = "[config]\npar_Motif=12\npar_TestSel=5\n";
-    WindowFixture byCode;
-    byCode.Start(ini);
-    byCode.Find<QComboBox>("previewTypeCombo")->setCurrentIndex(5);
-    byCode.Find<QCheckBox>("autoPreviewCheck")->setChecked(false);
-    EXPECT_EQ(byCode.window->Preview().previewType, 0);
-    EXPECT_EQ(byCode.window->Preview().autoPreview, 1);
-    byCode.window->close();
-    EXPECT_EQ(byCode.Stored("par_Motif"), 12);
-    EXPECT_EQ(byCode.Stored("par_TestSel"), 5);
-
-    WindowFixture byUser;
-    byUser.Start(ini);
-    QTest::keyClick(byUser.Find("previewTypeCombo"), Qt::Key_Down);
-    QTest::keyClick(byUser.Find("previewTypeCombo"), Qt::Key_Down);
-    byUser.Find<QCheckBox>("autoPreviewCheck")->click();
-    EXPECT_EQ(byUser.window->Preview().autoPreview, 0);
-    byUser.Find<QCheckBox>("autoPreviewCheck")->click();
-    ExpectPreview(byUser, {4, 100, 140, 2, 1}, {4, 100, 140}, true);
-    byUser.window->close();
-    EXPECT_EQ(byUser.Stored("par_Motif"), 2);
-    EXPECT_EQ(byUser.Stored("par_TestSel"), 1);
-}
-
-TEST(LibrarianDlgPreview, EnterPressesPreviewWhereverTheFocusIsOutsideButtons) {
-    WindowFixture f;
-    f.Start();
-    int previews = 0;
-    QObject::connect(f.Find<QPushButton>("previewButton"), &QPushButton::clicked,
-                     [&] { ++previews; });
-    for (const char* name : {"fileList", "searchField", "rangeSlider"}) {
-        QTest::keyClick(f.Find(name), Qt::Key_Return);
-    }
-    EXPECT_EQ(previews, 3);
-    EXPECT_TRUE(f.window->isVisible());
-}
-
-TEST(LibrarianDlgControls, AboutButtonRunsTheAboutBox) {
-    WindowFixture f;
-    f.Start();
-    QString shown;
-    f.prompts.QueueDialog([&](QDialog& dialog) {
-        shown = dialog.windowTitle();
-        return true;
-    });
-    f.Find<QPushButton>("aboutButton")->click();
-    EXPECT_EQ(shown, "Tessel");
-}
-
-TEST(LibrarianDlgControls, ScreenshotOfTheMainWindow) {
-    WindowFixture f;
-    f.Start("[config]\nDerPath=/home/musician/JD-800 library/factory banks/Preset A.syx\n");
-    f.List("fileList").AddString("Preset A.syx");
-    f.List("fileList").AddString("ambient pads.syx");
-    for (int i = 0; i < 64; ++i) {
-        f.List("patchList")
-            .AddString(QString::asprintf("%d%d- Patch name %02d  ", i / 8 + 1, i % 8 + 1, i));
-    }
-    f.List("patchList").AddString("88- WWWWWWWWWWWWWWWW");
-    f.View("resultsList")
-        .setModel(new QStringListModel({"Preset A.syx\t11- Patch name 00"}, f.window.get()));
-    f.Find<QGroupBox>("patchFrame")->setTitle("/home/musician/JD-800 library/Preset A.syx");
-    // Item views lay out late and show their scroll bars one event later still.
-    QApplication::processEvents();
-    QApplication::processEvents();
-    EXPECT_FALSE(test::SaveScreenshot(*f.window, "main-window").isEmpty());
+    EXPECT_EQ(ReadPreviewSettings(*f.store), (PreviewSettings{6, 41, 139, 6, 0}));
 }
 
 }  // namespace

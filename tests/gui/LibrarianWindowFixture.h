@@ -7,9 +7,12 @@
 #include <optional>
 #include <string>
 
+#include <QApplication>
 #include <QDir>
 #include <QGroupBox>
-#include <QSignalSpy>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -59,8 +62,6 @@ public:
         window = std::make_unique<CLibrarianDlg>(
             WindowServices{*store, prompts, settingsFolder.path(), settingsFolder.path(),
                            service != nullptr ? *service : midi});
-        fileSpy = std::make_unique<QSignalSpy>(&List("fileList"), &ListBox::itemSelectionChanged);
-        patchSpy = std::make_unique<QSignalSpy>(&List("patchList"), &ListBox::itemSelectionChanged);
         return *window;
     }
     CLibrarianDlg& Start(const std::optional<std::string>& ini = std::nullopt) {
@@ -68,8 +69,8 @@ public:
         return *window;
     }
     // Starts on the library folder, with `derPath` as the file last transferred.
-    CLibrarianDlg& StartOnLibrary(const QString& derPath = {}) {
-        return Start("[config]\nDerPath=" + derPath.toStdString() +
+    CLibrarianDlg& StartOnLibrary(const std::string& derPath = {}) {
+        return Start("[config]\nDerPath=" + derPath +
                      "\n[device]\nPathDef=" + Folder().toStdString() + "\n");
     }
 
@@ -119,8 +120,17 @@ public:
     bool FinishFind() const {
         return QTest::qWaitFor([this] { return !window->FindRunning(); }, 60'000);
     }
-    // Selections made from code that reached the user-selection handlers.
-    int SelectionsSignalled() const { return int(fileSpy->count() + patchSpy->count()); }
+    // Types the text as on a keyboard, letters beyond ASCII included, and runs the Find.
+    bool Search(const QString& typed) const {
+        auto* field = Find<QLineEdit>("searchField");
+        field->clear();
+        for (QChar c : typed) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(field, &press);
+        }
+        Find<QPushButton>("findButton")->click();
+        return FinishFind();
+    }
 
     format::test::TempFolder library;
     QTemporaryDir settingsFolder;
@@ -129,7 +139,6 @@ public:
     midi::MidiService* service = nullptr;  // another service instead of `midi`
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<CLibrarianDlg> window;
-    std::unique_ptr<QSignalSpy> fileSpy, patchSpy;
 };
 
 }  // namespace tessel::test
