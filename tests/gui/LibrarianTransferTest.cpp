@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 
 #include "midi/sysex/SysexTexts.h"
+#include "midi/virtual/DemoBank.h"
 #include "tests/gui/LibrarianWindowFixture.h"
 
 namespace tessel {
@@ -39,21 +38,18 @@ public:
                            const std::string& output = midi::kVirtualDeviceName,
                            bool wire = false) {
         Instrument().SetWireTiming(wire);
-        const std::string device = midi::kVirtualDeviceName;
-        Start("[config]\npar_TestSel=0\nDerPath=" + derPath +
-              "\n[device]\nPathDef=" + Folder().toStdString() + "\nMidiIn=" + device +
+        Start("[config]\npar_TestSel=0\nDerPath=" + derPath + "\n[device]\nPathDef=" +
+              Folder().toStdString() + "\nMidiIn=" + midi::kVirtualDeviceName +
               "\nMidiOut=" + output + "\nMidiChanel=" + std::to_string(channel) + "\n");
         Instrument().WaitIdle(5s);
         Instrument().ClearLog();
     }
     midi::VirtualJd800& Instrument() { return midi.Instrument(); }
-    void Click(const char* button) const { Find<QPushButton>(button)->click(); }
-    bool TransferEnded() const {
+    bool Run(const char* button, bool click = true) const {
+        if (click) {
+            Find<QPushButton>(button)->click();
+        }
         return QTest::qWaitFor([this] { return Find("sendButton")->isEnabled(); }, 30'000);
-    }
-    bool Run(const char* button) const {
-        Click(button);
-        return TransferEnded();
     }
     std::vector<Bytes> Heard() {
         Instrument().WaitIdle(5s);
@@ -70,61 +66,45 @@ public:
         EXPECT_EQ(window->Library().lastTransferPath, derPath);
         return derPath;
     }
-    // A completed receive: the instrument's 64 patches as the 96 answers, in address order.
-    Bytes MemoryAsDump() {
-        format::test::Records records;
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            records[i] = Instrument().Patch(i);
-        }
-        return format::test::DumpBytes(records);
-    }
 };
 
 // b.syx is sent; a second request while it runs is refused. Junk before the first F0 goes
 // with the first message, bytes after the last F7 as a last message.
 TEST(LibrarianTransfer, SendCutsTheFileAtEachF7AndEndsOnPatch11) {
     const Bytes dump = NamedDump("S");
-    const struct {
-        Bytes file;
-        int channel;
-        std::vector<std::size_t> sizes;  // first, second and last message
-    } cases[] = {
-        {dump, 1, {266, 266, 266}},
+    const std::tuple<Bytes, int, std::vector<std::size_t>> cases[] = {
+        {dump, 1, {266, 266, 266}},  // sizes of the first, second and last message
         {format::test::Concat({{0x01, 0x02}, dump, {0xF0, 0x41, 0x10}}), 10, {268, 266, 3}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [file, channel, sizes] : cases) {
         TransferFixture f;
-        f.Write("b.syx", c.file);
-        f.StartOnInstrument(c.channel);
+        f.Write("b.syx", file);
+        f.StartOnInstrument(channel);
         f.UserSelects("fileList", 1);
         f.UserSelects("patchList", 5);
         f.Instrument().ClearLog();
-        f.Click("sendButton");
+        f.Find<QPushButton>("sendButton")->click();
         EXPECT_FALSE(f.Find("receiveButton")->isEnabled()) << "one transfer at a time";
         emit f.List("fileList").itemDoubleClicked(f.List("fileList").item(1));
-        ASSERT_TRUE(f.TransferEnded());
+        ASSERT_TRUE(f.Run("sendButton", false));
 
         const std::vector<Bytes> heard = f.Heard();
         const auto log = f.Instrument().ReceivedLog();
         const std::size_t messages = heard.size() - 1;
-        EXPECT_EQ(messages, 96u + (c.channel == 10));
+        EXPECT_EQ(messages, 96u + (channel == 10));
         EXPECT_EQ((std::vector{heard[0].size(), heard[1].size(), heard[messages - 1].size()}),
-                  c.sizes);
+                  sizes);
         Bytes sent;
         for (std::size_t i = 0; i < messages; ++i) {
             sent.insert(sent.end(), heard[i].begin(), heard[i].end());
             EXPECT_GE(log[i + 1].time - log[i].time, 30ms) << i;
         }
-        EXPECT_EQ(sent, c.file) << "every byte goes out as it stands";
-        const std::uint8_t programChange = 0xC0 + c.channel - 1;
-        EXPECT_EQ(heard.back(), Bytes({programChange, 0x00}));
+        EXPECT_EQ(sent, file) << "every byte goes out as it stands";
+        EXPECT_EQ(heard.back(), Bytes({std::uint8_t(0xBF + channel), 0x00}));
         EXPECT_EQ(f.Selected("patchList"), test::EntriesOf("S")[0]);
         EXPECT_EQ(f.Find<QProgressBar>("progressBar")->value(), 0);
         EXPECT_EQ(f.Transferred(), (f.library.Path() / "b.syx").string());
         EXPECT_TRUE(f.prompts.Records().empty());
-        f.Instrument().ClearLog();
-        f.UserSelects("patchList", 9);
-        EXPECT_EQ(f.Heard(), std::vector<Bytes>{Bytes({programChange, 9})});
     }
 }
 
@@ -132,18 +112,18 @@ TEST(LibrarianTransfer, SendCutsTheFileAtEachF7AndEndsOnPatch11) {
 // or no file loaded ("<None>"). Without an output port the first message fails: the
 // instrument may hold parts of two dumps, so no file is named as transferred.
 TEST(LibrarianTransfer, SendOfNoDumpDoesNothingAStoppedSendNamesNoFile) {
-    const auto a = [](const TransferFixture& f) { return f.library.Path() / "a.syx"; };
-    const std::function<void(TransferFixture&)> cases[] = {
-        [&](TransferFixture& f) { std::filesystem::remove(a(f)); },
-        [&](TransferFixture& f) { std::filesystem::resize_file(a(f), 16 << 20 | 1); },
-        [&](TransferFixture& f) { f.UserSelects("fileList", 1); },
-        [&](TransferFixture& f) { f.List("patchList").SelectFromCode(3); },
-    };
     for (int c = 0; c < 4; ++c) {
         TransferFixture f;
         f.WriteUnreadable("b.syx");
         f.StartOnInstrument(1, "/x.syx", c == 3 ? "<none>" : midi::kVirtualDeviceName);
-        cases[c](f);
+        const auto a = f.library.Path() / "a.syx";
+        if (c == 0) {
+            std::filesystem::remove(a);
+        } else if (c == 1) {
+            std::filesystem::resize_file(a, 16 << 20 | 1);
+        } else {
+            f.UserSelects("fileList", c == 2 ? 1 : 0);
+        }
         ASSERT_TRUE(f.Run("sendButton"));
         EXPECT_TRUE(f.Heard().empty());
         EXPECT_EQ(f.prompts.Messages().size(), c == 3 ? 1u : 0u) << "the invalid-port text";
@@ -153,20 +133,16 @@ TEST(LibrarianTransfer, SendOfNoDumpDoesNothingAStoppedSendNamesNoFile) {
 }
 
 // Receive into `name` ("" cancels) with the instrument answering, silent, or answering with
-// the wrong size. old.syx holds "OLD"; %1 in a message is the chosen path.
+// the wrong size. old.syx holds "OLD"; %1 in a message is the chosen path. The file holds
+// `content`: "dump", "OLD" or "" (an empty file), nullptr for none.
 TEST(LibrarianTransfer, ReceiveStoresTheAnswersOnlyWhenTheyAreAll) {
     enum Instrument { Answers, Silent, WrongSize };
-    const struct {
-        QString name;
-        Instrument instrument;
-        std::size_t requests;
-        QString message;
-        const char* content;  // "dump", "OLD" or "" (an empty file), nullptr for none
-    } cases[] = {
+    const QString notResponding = midi::sysex_texts::kNotResponding;
+    const std::tuple<QString, Instrument, std::size_t, QString, const char*> cases[] = {
         {"new.syx", Answers, 96, "", "dump"},
         {"old.syx", Answers, 96, "", "dump"},
-        {"new.syx", Silent, 1, midi::sysex_texts::kNotResponding, ""},
-        {"old.syx", Silent, 1, midi::sysex_texts::kNotResponding, "OLD"},
+        {"new.syx", Silent, 1, notResponding, ""},
+        {"old.syx", Silent, 1, notResponding, "OLD"},
         {"new.syx", WrongSize, 11,
          "The instrument's answers for address 05 00 00 had the wrong size 11 times in a row. "
          "The receive has stopped.",
@@ -175,47 +151,38 @@ TEST(LibrarianTransfer, ReceiveStoresTheAnswersOnlyWhenTheyAreAll) {
         {"missing/x.syx", Answers, 0, "Unable to create the file %1:\nNo such file or directory",
          nullptr},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name.toStdString() + " " + std::to_string(c.instrument));
+    for (const auto& [name, instrument, requests, message, content] : cases) {
+        SCOPED_TRACE(name.toStdString() + " " + std::to_string(instrument));
         TransferFixture f;
         f.StartOnInstrument();
-        f.Instrument().SetSilent(c.instrument == Silent);
-        f.Instrument().SetReplySize(c.instrument == WrongSize ? std::optional<std::size_t>(100)
-                                                              : std::nullopt);
-        f.prompts.QueueSaveFile(c.name.isEmpty() ? std::nullopt : std::optional(f.PathOf(c.name)));
+        f.Instrument().SetSilent(instrument == Silent);
+        f.Instrument().SetReplySize(instrument == WrongSize ? std::optional<std::size_t>(100)
+                                                            : std::nullopt);
+        f.prompts.QueueSaveFile(name.isEmpty() ? std::nullopt : std::optional(f.PathOf(name)));
         ASSERT_TRUE(f.Run("receiveButton"));
         const std::vector<Bytes> heard = f.Heard();
-        ASSERT_EQ(heard.size(), c.requests);
+        ASSERT_EQ(heard.size(), requests);
         for (std::size_t k = 0; k < heard.size(); ++k) {
-            const std::uint32_t offset = c.instrument == WrongSize ? 0 : 256 * k;
-            EXPECT_EQ(heard[k],
-                      format::BuildDumpRequest(
-                          0x10, format::AddressPlus(format::kPatchMemoryAddress, offset)));
+            const auto address = format::AddressPlus(format::kPatchMemoryAddress,
+                                                     instrument == WrongSize ? 0 : 256 * k);
+            EXPECT_EQ(heard[k], format::BuildDumpRequest(0x10, address)) << k;
         }
         EXPECT_EQ(f.prompts.Messages(),
-                  c.message.isEmpty()
-                      ? std::vector<QString>{}
-                      : std::vector{QString(c.message).replace("%1", f.PathOf(c.name))});
+                  message.isEmpty() ? std::vector<QString>{}
+                                    : std::vector{QString(message).replace("%1", f.PathOf(name))});
         const auto request = f.prompts.Records().at(0);
         EXPECT_EQ(request.fileRequest.filter, "Sysex file (*.syx);;All files (*.*)");
         EXPECT_EQ(request.fileRequest.defaultSuffix, "syx");
         EXPECT_EQ(request.text, f.Folder() + "/dump.syx");
         std::filesystem::directory_iterator files(f.library.Path());
-        EXPECT_EQ(std::distance(files, {}), 2 + (c.name == "new.syx")) << "no temporary file left";
-        if (c.content == nullptr) {
-            EXPECT_EQ(f.Transferred(), "");
-            continue;
-        }
-        const std::string content = c.content;
-        const auto target = f.library.Path() / c.name.toStdString();
-        EXPECT_EQ(FileBytes(target),
-                  content == "dump" ? f.MemoryAsDump() : Bytes(content.begin(), content.end()));
-        EXPECT_EQ(f.Selected("fileList"), c.name);
-        EXPECT_EQ(f.Transferred(), target.string());
-        if (content == "dump") {
-            f.Instrument().ClearLog();
-            f.UserSelects("patchList", 9);
-            EXPECT_EQ(f.Heard(), std::vector<Bytes>{Bytes({0xC0, 9})});
+        EXPECT_EQ(std::distance(files, {}), 2 + (name == "new.syx")) << "no temporary file left";
+        const auto target = f.library.Path() / name.toStdString();
+        EXPECT_EQ(f.Transferred(), content == nullptr ? "" : target.string());
+        if (content != nullptr) {
+            const std::string old = content;
+            EXPECT_EQ(FileBytes(target),
+                      old == "dump" ? midi::DemoBankDump() : Bytes(old.begin(), old.end()));
+            EXPECT_EQ(f.Selected("fileList"), name);
         }
     }
 }
@@ -227,7 +194,7 @@ TEST(LibrarianTransfer, ClosingDuringATransferEndsItCleanly) {
         TransferFixture f;
         f.StartOnInstrument(1, {}, midi::kVirtualDeviceName, true);
         f.prompts.QueueSaveFile(f.PathOf(QString::fromStdString(c)));
-        f.Click(c == "send" ? "sendButton" : "receiveButton");
+        f.Find<QPushButton>(c == "send" ? "sendButton" : "receiveButton")->click();
         QTest::qWait(500);
         QElapsedTimer closing;
         closing.start();
@@ -237,64 +204,58 @@ TEST(LibrarianTransfer, ClosingDuringATransferEndsItCleanly) {
         EXPECT_TRUE(f.prompts.Messages().empty()) << c;
         const Bytes content = FileBytes(f.library.Path() / c);
         if (c == "new.syx") {
-            EXPECT_EQ(content, Slice(f.MemoryAsDump(), 0, content.size()));
-            EXPECT_GT(content.size(), 0u);
+            EXPECT_EQ(content, Slice(midi::DemoBankDump(), 0, content.size()));
             EXPECT_EQ(content.size() % 266, 0u);
+            EXPECT_GT(content.size(), 0u);
         } else if (c == "old.syx") {
             EXPECT_EQ(content, Bytes({'O', 'L', 'D'}));
         }
     }
 }
 
-// Patch 2 (index 1) of a file, chosen in the list or as a find result, with `derPath` the
-// file last transferred. A.syx is another file than a.syx; a3.syx holds three dumps, so its
-// patch index 131 has no program number. A record's bytes in a file of whole dumps: each 798
-// bytes (three messages) hold two records, the second in bytes 402-529 and 540-795.
+// Patch 2 (index 1) of a file, chosen in the list (clicked once, or twice: each click acts) or
+// as a find result, with a.syx (a3.syx for index 131) the file last transferred. A.syx is
+// another file than a.syx; a3.syx holds three dumps, so its patch index 131 has no program
+// number. Each 798 bytes of whole dumps (three messages) hold two records, the second in
+// bytes 402-529 and 540-795.
 TEST(LibrarianTransfer, PatchSelectionPlaysThePatchAtOnce) {
-    const struct {
-        const char* file;
-        int index;
-        bool result;
-        int channel;
-        const char* derPath;
-        bool programChange;
-    } cases[] = {
-        {"a.syx", 1, false, 10, "a.syx", true},     {"b.syx", 1, false, 1, "a.syx", false},
-        {"A.syx", 1, false, 1, "a.syx", false},     {"a.syx", 1, true, 1, "a.syx", false},
-        {"a3.syx", 131, false, 1, "a3.syx", false},
+    const std::tuple<const char*, int, bool, int, bool> cases[] = {
+        {"a.syx", 1, false, 10, true},    {"b.syx", 1, false, 1, false},
+        {"A.syx", 1, false, 1, false},    {"a.syx", 1, true, 1, false},
+        {"a3.syx", 131, false, 1, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+    for (const auto& [name, index, result, channel, programChange] : cases) {
+        SCOPED_TRACE(name);
         TransferFixture f;
         f.Write("b.syx", NamedDump("B"));
         f.Write("A.syx", NamedDump("U"));
         f.Write("a3.syx", format::test::Concat({NamedDump("A"), NamedDump("C"), NamedDump("D")}));
-        f.StartOnInstrument(c.channel, f.PathOf(c.derPath).toStdString());
+        f.StartOnInstrument(channel, f.PathOf(index > 1 ? "a3.syx" : "a.syx").toStdString());
         QElapsedTimer selecting;
         selecting.start();
-        if (c.result) {
-            f.Find<QLineEdit>("searchField")->setText("A 1 ");
-            f.Click("findButton");
-            ASSERT_TRUE(f.FinishFind());
+        if (result) {
+            ASSERT_TRUE(f.Search("A 1 "));
             f.UserSelects("resultsList", 0);
         } else {
-            f.UserSelects("fileList", int(f.Entries("fileList").indexOf(c.file)));
-            f.UserSelects("patchList", c.index);
+            f.UserSelects("fileList", int(f.Entries("fileList").indexOf(name)));
+            for (int click = 0; click < 1 + programChange; ++click) {
+                f.UserSelects("patchList", index);
+            }
         }
         const auto elapsed = selecting.elapsed();
         const std::vector<Bytes> heard = f.Heard();
-        if (c.programChange) {
-            EXPECT_EQ(heard, std::vector<Bytes>{Bytes({std::uint8_t(0xBF + c.channel), 1})});
+        if (programChange) {
+            EXPECT_EQ(heard, std::vector<Bytes>(2, Bytes({std::uint8_t(0xBF + channel), 1})));
             continue;
         }
-        const Bytes file = FileBytes(f.library.Path() / c.file);
-        const std::size_t pair = 798 * std::size_t(c.index / 2);
+        const Bytes file = FileBytes(f.library.Path() / name);
+        const std::size_t at = 798 * std::size_t(index / 2);
         ASSERT_EQ(heard.size(), 2u);
         EXPECT_EQ(heard[0],
                   format::BuildDt1(0x10, {0, 0, 0},
-                                   format::test::Concat({Slice(file, pair + 402, pair + 530),
-                                                         Slice(file, pair + 540, pair + 668)})));
-        EXPECT_EQ(heard[1], format::BuildDt1(0x10, {0, 2, 0}, Slice(file, pair + 668, pair + 796)));
+                                   format::test::Concat({Slice(file, at + 402, at + 530),
+                                                         Slice(file, at + 540, at + 668)})));
+        EXPECT_EQ(heard[1], format::BuildDt1(0x10, {0, 2, 0}, Slice(file, at + 668, at + 796)));
         EXPECT_GE(elapsed, 295) << "the instrument is given time to take the patch";
     }
 }

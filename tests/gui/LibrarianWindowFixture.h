@@ -54,7 +54,7 @@ inline QStringList EntriesOf(const std::string& tag) {
 class WindowFixture {
 public:
     // `ini`: the settings file before the start; std::nullopt for no file at all.
-    CLibrarianDlg& Create(const std::optional<std::string>& ini = std::nullopt) {
+    CLibrarianDlg& Start(const std::optional<std::string>& ini = std::nullopt) {
         if (ini) {
             std::ofstream(IniPath().toStdString(), std::ios::binary) << *ini;
         }
@@ -62,10 +62,7 @@ public:
         window = std::make_unique<CLibrarianDlg>(
             WindowServices{*store, prompts, settingsFolder.path(), settingsFolder.path(),
                            service != nullptr ? *service : midi});
-        return *window;
-    }
-    CLibrarianDlg& Start(const std::optional<std::string>& ini = std::nullopt) {
-        Create(ini).show();
+        window->show();
         return *window;
     }
     // Starts on the library folder, with `derPath` as the file last transferred.
@@ -84,9 +81,6 @@ public:
     QString Folder() const { return QString::fromStdString(library.Path().string()); }
     QString PathOf(const QString& name) const { return Folder() + QDir::separator() + name; }
     QString IniPath() const { return settingsFolder.filePath("tessel.ini"); }
-    int Stored(const char* key) const {
-        return SettingsStore(IniPath().toStdString()).ReadInt("config", key, -99999);
-    }
 
     template <class Widget = QWidget>
     Widget* Find(const char* name) const {
