@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -23,6 +24,7 @@
 #include "midi/virtual/VirtualMidiService.h"
 #include "tests/format/DumpFixtures.h"
 #include "tests/library/QStringPrinter.h"
+#include "tests/support/Artifacts.h"
 
 namespace tessel::test {
 
@@ -116,11 +118,10 @@ public:
     }
     // Types the text as on a keyboard, letters beyond ASCII included, and runs the Find.
     bool Search(const QString& typed) const {
-        auto* field = Find<QLineEdit>("searchField");
-        field->clear();
+        Find<QLineEdit>("searchField")->clear();
         for (QChar c : typed) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(field, &press);
+            QApplication::sendEvent(Find<QLineEdit>("searchField"), &press);
         }
         Find<QPushButton>("findButton")->click();
         return FinishFind();
