@@ -92,8 +92,8 @@ void ExpectPreview(const WindowFixture& f, std::array<int, 5> used, std::array<i
         const auto [sliderName, labelName, format] = bars[i];
         EXPECT_EQ(f.Find<QSlider>(sliderName)->value(), positions[i]) << sliderName;
         EXPECT_EQ(f.Find<QLabel>(labelName)->text(), QString::asprintf(format, used[i]));
-        EXPECT_EQ(f.Find(sliderName)->isEnabled() + f.Find(labelName)->isEnabled(),
-                  2 * !customType);
+        EXPECT_EQ(std::pair(f.Find(sliderName)->isEnabled(), f.Find(labelName)->isEnabled()),
+                  std::pair(!customType, !customType));
     }
     EXPECT_EQ(f.Find<QComboBox>("previewTypeCombo")->currentIndex(), used[3]);
     EXPECT_EQ(f.Find<QCheckBox>("autoPreviewCheck")->isChecked(), used[4] != 0);
