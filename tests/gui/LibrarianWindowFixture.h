@@ -7,9 +7,13 @@
 #include <optional>
 #include <string>
 
+#include <QApplication>
 #include <QDir>
 #include <QGroupBox>
-#include <QSignalSpy>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +24,7 @@
 #include "midi/virtual/VirtualMidiService.h"
 #include "tests/format/DumpFixtures.h"
 #include "tests/library/QStringPrinter.h"
+#include "tests/support/Artifacts.h"
 
 namespace tessel::test {
 
@@ -51,7 +56,7 @@ inline QStringList EntriesOf(const std::string& tag) {
 class WindowFixture {
 public:
     // `ini`: the settings file before the start; std::nullopt for no file at all.
-    CLibrarianDlg& Create(const std::optional<std::string>& ini = std::nullopt) {
+    CLibrarianDlg& Start(const std::optional<std::string>& ini = std::nullopt) {
         if (ini) {
             std::ofstream(IniPath().toStdString(), std::ios::binary) << *ini;
         }
@@ -59,17 +64,12 @@ public:
         window = std::make_unique<CLibrarianDlg>(
             WindowServices{*store, prompts, settingsFolder.path(), settingsFolder.path(),
                            service != nullptr ? *service : midi});
-        fileSpy = std::make_unique<QSignalSpy>(&List("fileList"), &ListBox::itemSelectionChanged);
-        patchSpy = std::make_unique<QSignalSpy>(&List("patchList"), &ListBox::itemSelectionChanged);
-        return *window;
-    }
-    CLibrarianDlg& Start(const std::optional<std::string>& ini = std::nullopt) {
-        Create(ini).show();
+        window->show();
         return *window;
     }
     // Starts on the library folder, with `derPath` as the file last transferred.
-    CLibrarianDlg& StartOnLibrary(const QString& derPath = {}) {
-        return Start("[config]\nDerPath=" + derPath.toStdString() +
+    CLibrarianDlg& StartOnLibrary(const std::string& derPath = {}) {
+        return Start("[config]\nDerPath=" + derPath +
                      "\n[device]\nPathDef=" + Folder().toStdString() + "\n");
     }
 
@@ -83,9 +83,6 @@ public:
     QString Folder() const { return QString::fromStdString(library.Path().string()); }
     QString PathOf(const QString& name) const { return Folder() + QDir::separator() + name; }
     QString IniPath() const { return settingsFolder.filePath("tessel.ini"); }
-    int Stored(const char* key) const {
-        return SettingsStore(IniPath().toStdString()).ReadInt("config", key, -99999);
-    }
 
     template <class Widget = QWidget>
     Widget* Find(const char* name) const {
@@ -119,8 +116,16 @@ public:
     bool FinishFind() const {
         return QTest::qWaitFor([this] { return !window->FindRunning(); }, 60'000);
     }
-    // Selections made from code that reached the user-selection handlers.
-    int SelectionsSignalled() const { return int(fileSpy->count() + patchSpy->count()); }
+    // Types the text as on a keyboard, letters beyond ASCII included, and runs the Find.
+    bool Search(const QString& typed) const {
+        Find<QLineEdit>("searchField")->clear();
+        for (QChar c : typed) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(Find<QLineEdit>("searchField"), &press);
+        }
+        Find<QPushButton>("findButton")->click();
+        return FinishFind();
+    }
 
     format::test::TempFolder library;
     QTemporaryDir settingsFolder;
@@ -129,7 +134,6 @@ public:
     midi::MidiService* service = nullptr;  // another service instead of `midi`
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<CLibrarianDlg> window;
-    std::unique_ptr<QSignalSpy> fileSpy, patchSpy;
 };
 
 }  // namespace tessel::test
