@@ -5,72 +5,89 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <numeric>
+#include <sstream>
 
 #include "library/format/DumpReaders.h"
 #include "library/format/FileWindow.h"
-#include "library/format/MessageCheck.h"
-#include "tests/format/DumpFixtures.h"
+#include "tests/format/LayoutFixtures.h"
+#include "tools/tessel-syx/SyxTool.h"
 
 namespace tessel::format {
 namespace {
 
 using test::Concat;
 using test::Head;
+using test::Records;
 
-const Bytes kDump = test::DumpBytes(test::DistinctRecords());
-const Bytes kMark{0xF0, 0x41, 0x10, 0x3D, 0x12, 0x05, 0x00, 0x00};
-const Bytes kOtherModel{0xF0, 0x41, 0x10, 0x3E, 0x12, 0x05, 0x00, 0x00, 0x01, 0x7A, 0xF7};
-const Bytes kOtherAddress{0xF0, 0x41, 0x10, 0x3D, 0x12, 0x06, 0x00, 0x00, 0x01, 0x79, 0xF7};
-const Bytes kJunk{0x00, 0x7F, 0xF7, 0x41, 0x3D, 0x12, 0x05, 0x90, 0x3C, 0x40};
+const Records kRecords = test::DistinctRecords();
 
-struct DumpCase {
-    const char* what;
-    Bytes bytes;
-    std::optional<std::uint64_t> start;
-    std::size_t names;
-};
+// The file, read whole or in chunks that put marks, blocks and records across the refills of
+// its buffer, gives the answers of the bytes in memory.
+void ExpectFileReadLikeBytes(const test::TempFolder& folder, const Bytes& bytes, const char* what) {
+    const auto file = folder.Write("case.syx", bytes);
+    const auto start = FindDumpStartInBytes(bytes);
+    const auto names = ReadPatchNamesFromBytes(bytes);
+    const auto record = ReadPatchRecordFromBytes(bytes, 63);
+    std::error_code error;
+    EXPECT_EQ(FindDumpStart(file), start) << what;
+    EXPECT_EQ(ReadPatchNames(file), names) << what;
+    EXPECT_EQ(FindPatchNames(file, NameSearch(""), error), names) << what;
+    EXPECT_EQ(ReadPatchRecord(file, 63), record) << what;
+    for (std::size_t chunk : {1u, 7u, 797u, 799u}) {
+        FileWindow forStart(file, chunk), forNames(file, chunk), forRecord(file, chunk);
+        EXPECT_EQ(detail::FindDumpStartIn(forStart), start) << what << " " << chunk;
+        EXPECT_EQ(detail::ReadPatchNamesIn(forNames), names) << what << " " << chunk;
+        EXPECT_EQ(detail::ReadPatchRecordIn(forRecord, 63), record) << what << " " << chunk;
+    }
+}
 
-TEST(DumpReading, SameAnswersFromMemoryAndFromFilesReadInAnyChunkSize) {
-    const Bytes request = BuildDumpRequest(kDefaultDeviceByte, kPatchMemoryAddress);
-    const Bytes block = Head(kDump, kPairBlockSize);
-    const DumpCase cases[] = {
-        {"one standard dump", kDump, 0, 64},
-        {"after other messages and junk", Concat({request, kJunk, kOtherModel, kDump}), 34, 64},
-        {"device byte 7F", test::DumpBytes(test::DistinctRecords(), 0x7F), 0, 64},
-        {"other model and address first", Concat({kOtherModel, kOtherAddress, kDump}), 22, 64},
-        {"F0 F0 before it", Concat({{0xF0}, kDump}), 1, 64},
-        {"broken mark ending in F0", Concat({Head(kMark, 5), kDump}), 5, 64},
-        {"cut inside the last pair block", Head(kDump, kDump.size() - 100), 0, 62},
-        {"33 blocks and a part", Concat({kDump, block, Head(block, 797)}), 0, 66},
-        {"less than one block", Head(kDump, kPairBlockSize - 1), 0, 0},
-        {"mark cut by the end", Head(kMark, 5), std::nullopt, 0},
-        {"no dump", Concat({kOtherModel, kJunk}), std::nullopt, 0},
-    };
+TEST(DumpReading, StandardDumpAmongOtherBytes) {
     test::TempFolder folder;
-    for (const auto& c : cases) {
-        const auto file = folder.Write("case.syx", c.bytes);
-        const auto names = ReadPatchNamesFromBytes(c.bytes);
-        const auto record = ReadPatchRecordFromBytes(c.bytes, 31);
+    for (const auto& c : test::DumpCases()) {
         EXPECT_EQ(FindDumpStartInBytes(c.bytes), c.start) << c.what;
-        EXPECT_EQ(names.size(), c.names) << c.what;
-        EXPECT_EQ(FindDumpStart(file), c.start) << c.what;
-        EXPECT_EQ(ReadPatchNames(file), names) << c.what;
-        EXPECT_EQ(ReadPatchRecord(file, 31), record) << c.what;
-        // Small chunks put marks, blocks and records across the refills of the file buffer.
-        for (std::size_t chunk : {1u, 5u, 7u, 797u, 799u}) {
-            FileWindow forStart(file, chunk), forNames(file, chunk), forRecord(file, chunk);
-            EXPECT_EQ(detail::FindDumpStartIn(forStart), c.start) << c.what << " " << chunk;
-            EXPECT_EQ(detail::ReadPatchNamesIn(forNames), names) << c.what << " " << chunk;
-            EXPECT_EQ(detail::ReadPatchRecordIn(forRecord, 31), record) << c.what << " " << chunk;
+        EXPECT_EQ(ReadPatchNamesFromBytes(c.bytes).size(), c.names) << c.what;
+        for (int i : {0, 63}) {
+            const auto expected =
+                c.names > std::size_t(i) ? std::optional(kRecords[i]) : std::nullopt;
+            EXPECT_EQ(ReadPatchRecordFromBytes(c.bytes, i), expected) << c.what << " " << i;
         }
+        ExpectFileReadLikeBytes(folder, c.bytes, c.what);
+    }
+    for (int index : {-1, 64, INT_MAX}) {
+        EXPECT_FALSE(ReadPatchRecordFromBytes(test::DumpBytes(kRecords), index)) << index;
+    }
+}
+
+// Other layouts list the patches they hold whole, and convert writes them as a standard dump.
+TEST(DumpReading, OtherLayoutsNamesRecordsAndConvert) {
+    test::TempFolder folder;
+    for (const auto& c : test::LayoutFiles()) {
+        Records converted{};
+        std::vector<PatchEntry> names;
+        for (auto& record : converted) {
+            test::SetName(record, "<None>");
+        }
+        for (int i : c.held) {
+            names.push_back({i, std::string(detail::NameAt(c.content[i].data()))});
+            converted[i] = c.content[i];
+        }
+        EXPECT_EQ(ReadPatchNamesFromBytes(c.bytes), names) << c.what;
+        EXPECT_EQ(ReadPatchRecordFromBytes(c.bytes, c.held.back()), c.content[c.held.back()]);
+        EXPECT_EQ(ReadPatchRecordFromBytes(c.bytes, 1).has_value(), names[1].index == 1) << c.what;
+        ExpectFileReadLikeBytes(folder, c.bytes, c.what);
+        std::ostringstream out, err;
+        const std::vector<std::string> args{"convert", folder.Path() / "case.syx",
+                                            folder.Path() / "out.syx"};
+        EXPECT_EQ(syx::RunSyxTool(args, out, err), 0) << c.what << ": " << err.str();
+        EXPECT_EQ(test::FileBytes(folder.Path() / "out.syx"), test::DumpBytes(converted)) << c.what;
     }
 }
 
 TEST(DumpReading, EntryTextsShowTheNameBytesAsStoredInFileOrder) {
-    auto records = test::DistinctRecords();
+    auto records = kRecords;
     const std::pair<int, std::string_view> stored[] = {
         {1, {"PIANO\0XXXXXXXXXX", 16}},
-        {2, "ABCDEFGHIJKLMNOP"},
         {3, {"\0ABCDEFGHIJKLMNO", 16}},
         {4, "  lower + 1/2 ~ "},
     };
@@ -81,33 +98,17 @@ TEST(DumpReading, EntryTextsShowTheNameBytesAsStoredInFileOrder) {
     const auto names = ReadPatchNamesFromBytes(Concat({dump, Head(dump, kPairBlockSize)}));
     ASSERT_EQ(names.size(), 66u);
     const std::pair<int, std::string> expected[] = {
-        {0, "11- PATCH 0         "},  {1, "12- PIANO"},
-        {2, "13- ABCDEFGHIJKLMNOP"},  {3, "14- "},
-        {4, "15-   lower + 1/2 ~ "},  {8, "21- PATCH 8         "},
-        {20, "35- PATCH 20        "}, {63, "88- PATCH 63        "},
-        {64, "91- PATCH 0         "}, {65, "92- PIANO"},
+        {0, "11- PATCH 0         "},
+        {1, "12- PIANO"},
+        {3, "14- "},
+        {4, "15-   lower + 1/2 ~ "},
+        {20, "35- PATCH 20        "},
+        {63, "88- PATCH 63        "},
+        {64, "91- PATCH 0         "},
+        {65, "92- PIANO"},
     };
     for (const auto& [i, text] : expected) {
         EXPECT_EQ(PatchEntryText(names[i]), text);
-    }
-}
-
-TEST(ReadPatchRecord, OddFilesGiveNone) {
-    const std::pair<const char*, Bytes> cases[] = {
-        {"end inside the data", Head(kDump, 400)},
-        {"end inside a skipped header", Head(kDump, 270)},
-        // A mark that begins no whole message holds no patch: no bytes are taken from it.
-        {"F7 right after a mark", Concat({kMark, {0xF7}, Bytes(400, 0x11)})},
-        {"no message ends", Concat({kMark, Bytes(1000, 0x33)})},
-    };
-    test::TempFolder folder;
-    for (const auto& [what, bytes] : cases) {
-        const auto file = folder.Write("odd.syx", bytes);
-        EXPECT_FALSE(ReadPatchRecord(file, 0)) << what;
-        EXPECT_FALSE(ReadPatchRecordFromBytes(bytes, 0)) << what;
-    }
-    for (int index : {-1, 64, INT_MAX}) {
-        EXPECT_FALSE(ReadPatchRecordFromBytes(kDump, index)) << index;
     }
 }
 
@@ -123,15 +124,14 @@ TEST(DumpReading, UnreadableIsToldApartFromNoDump) {
         {dir / "folder.syx", true},
         {dir / "pipe.syx", true},
         {dir / "zero.syx", true},
-        {folder.Write("junk.syx", kJunk), false},
+        {folder.Write("junk.syx", {0x00, 0xF7}), false},
     };
     for (const auto& [file, unreadable] : cases) {
-        std::error_code names, start, record, check;
+        std::error_code names, start, record;
         EXPECT_TRUE(ReadPatchNames(file, names).empty());
         EXPECT_FALSE(FindDumpStart(file, start));
         EXPECT_FALSE(ReadPatchRecord(file, 0, record));
-        EXPECT_EQ(CheckMessages(file, check).messages, 0u);
-        for (const auto& error : {names, start, record, check}) {
+        for (const auto& error : {names, start, record}) {
             EXPECT_EQ(static_cast<bool>(error), unreadable) << file;
         }
     }
@@ -142,12 +142,9 @@ TEST(NameContains, LettersFoldWithinTheName) {
         std::string_view name, text;
         bool found;
     } cases[] = {
-        {"Warm Pad        ", "WARM", true},
         {"WaRm PaD        ", "wArM pAd", true},
-        {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP", true},
         {"ABCDEFGHIJKLMNOP", "nop", true},
         {"ABCDEFGHIJKLMNOP", "NOPQ", false},
-        {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOPQ", false},
         {"Strings 1", "", true},
         {"", "A", false},
         {"A[B", "a{b", false},  // only letters fold: [ and { stay apart
@@ -162,22 +159,29 @@ TEST(NameContains, LettersFoldWithinTheName) {
     EXPECT_FALSE(NameSearch("ABCDEFGHIJKLMNOPQR-").Matches(name));
 }
 
-TEST(ListDumpFiles, FiltersAndSortsWithoutRegardToCase) {
-    test::TempFolder folder;
-    for (const char* name : {"b.syx", "A.SYX", "c.Syx", "zeta.syx", "Beta.syx", "x.txt", "syx",
-                             "d.syx.bak", "e.syxx"}) {
-        folder.Write(name, kJunk);
+// 96 messages of 266 bytes to 05 00 00, 05 02 00, ... 06 3E 00 (two steps of the middle byte
+// a message), each summing to a multiple of 128, whose data are the records back to back.
+TEST(RolandMessage, DumpAndRequestBytes) {
+    const auto messages = BuildPatchMemoryDump(0x7F, kRecords);
+    ASSERT_EQ(messages.size(), 96u);
+    Bytes data;
+    for (std::uint8_t k = 0; k < 96; ++k) {
+        const Bytes& message = messages[k];
+        ASSERT_EQ(message.size(), 266u);
+        const Bytes header{
+            0xF0, 0x41, 0x7F, 0x3D, 0x12, std::uint8_t(5 + k / 64), std::uint8_t(2 * k % 128),
+            0x00};
+        EXPECT_EQ(Bytes(message.begin(), message.begin() + 8), header);
+        EXPECT_EQ(std::accumulate(message.begin() + 5, message.end() - 1, 0u) % 128, 0u) << +k;
+        EXPECT_EQ(message.back(), 0xF7);
+        data.insert(data.end(), message.begin() + 8, message.end() - 2);
     }
-    std::filesystem::create_directory(folder.Path() / "a.syx");
-    std::filesystem::create_directory_symlink(folder.Path() / "a.syx", folder.Path() / "d.syx");
-    std::filesystem::create_symlink(folder.Path() / "gone", folder.Path() / "Broken.syx");
-    const std::vector<std::string> expected{"A.SYX",      "b.syx", "Beta.syx",
-                                            "Broken.syx", "c.Syx", "zeta.syx"};
-    std::error_code error;
-    EXPECT_EQ(ListDumpFiles(folder.Path(), error), expected);
-    EXPECT_FALSE(error);
-    EXPECT_TRUE(ListDumpFiles(folder.Path() / "nowhere", error).empty());
-    EXPECT_TRUE(error);
+    for (std::size_t i = 0; i < kPatchCount; ++i) {
+        EXPECT_TRUE(std::equal(kRecords[i].begin(), kRecords[i].end(), data.begin() + i * 384));
+    }
+    EXPECT_EQ(
+        BuildDumpRequest(0x03, {0x06, 0x3E, 0x00}),
+        (Bytes{0xF0, 0x41, 0x03, 0x3D, 0x11, 0x06, 0x3E, 0x00, 0x00, 0x02, 0x00, 0x3A, 0xF7}));
 }
 
 }  // namespace

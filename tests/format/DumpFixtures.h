@@ -43,11 +43,7 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
 }
 
 inline Bytes DumpBytes(const Records& records, std::uint8_t device = kDefaultDeviceByte) {
-    Bytes bytes;
-    for (const Bytes& message : BuildPatchMemoryDump(device, records)) {
-        bytes.insert(bytes.end(), message.begin(), message.end());
-    }
-    return bytes;
+    return BuildPatchMemoryDumpFile(device, records);
 }
 
 inline Bytes Head(const Bytes& bytes, std::size_t size) {

@@ -1,11 +1,14 @@
 #pragma once
 // Patch memory written the ways other tools write it: DT1 messages of other sizes and orders,
-// and Standard MIDI Files around a dump. Shared by the tests and the fuzz seeds.
+// and Standard MIDI Files around a dump; and a standard dump among other bytes, cut or
+// lengthened. Shared by the tests and the fuzz seeds.
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <vector>
 
+#include "library/format/DumpFile.h"
 #include "tests/format/DumpFixtures.h"
 
 namespace tessel::format::test {
@@ -125,6 +128,41 @@ inline std::vector<LayoutFile> LayoutFiles() {
         {"delta time of five bytes",
          MidiFile(0, {DumpEventsAround(dump, {0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40})}),
          first32},
+    };
+}
+
+inline const Bytes kDumpMark{0xF0, 0x41, 0x10, 0x3D, 0x12, 0x05, 0x00, 0x00};
+
+struct DumpCase {
+    const char* what;
+    Bytes bytes;
+    std::optional<std::uint64_t> start;
+    std::size_t names;  // the records 0 and 63 are whole exactly when listed
+};
+
+// A standard dump of DistinctRecords() among other bytes, cut or lengthened.
+inline std::vector<DumpCase> DumpCases() {
+    const Bytes dump = DumpBytes(DistinctRecords());
+    const Bytes block = Head(dump, kPairBlockSize);
+    const Bytes otherModel{0xF0, 0x41, 0x10, 0x3E, 0x12, 0x05, 0x00, 0x00, 0x01, 0x7A, 0xF7};
+    const Bytes toAddress06{0xF0, 0x41, 0x10, 0x3D, 0x12, 0x06, 0x00, 0x00, 0x01, 0x79, 0xF7};
+    const Bytes junk{0x00, 0x7F, 0xF7, 0x41, 0x3D, 0x12, 0x05, 0x90, 0x3C, 0x40};
+    const Bytes request = BuildDumpRequest(kDefaultDeviceByte, kPatchMemoryAddress);
+    return {
+        {"one standard dump", dump, 0, 64},
+        {"after other messages and junk", Concat({request, junk, otherModel, dump}), 34, 64},
+        {"device byte 7F", DumpBytes(DistinctRecords(), 0x7F), 0, 64},
+        {"other model and address first", Concat({otherModel, toAddress06, dump}), 22, 64},
+        {"F0 F0 before it", Concat({{0xF0}, dump}), 1, 64},
+        {"broken mark ending in F0", Concat({Head(kDumpMark, 5), dump}), 5, 64},
+        {"cut inside the last pair block", Head(dump, dump.size() - 100), 0, 62},
+        {"33 blocks and a part", Concat({dump, block, Head(block, 797)}), 0, 66},
+        {"end inside the first record's data", Head(dump, 400), 0, 0},
+        {"end inside a skipped header", Head(dump, 270), 0, 0},
+        {"F7 right after a mark", Concat({kDumpMark, {0xF7}, Bytes(400, 0x11)}), 0, 0},
+        {"no message ends", Concat({kDumpMark, Bytes(1000, 0x33)}), 0, 0},
+        {"mark cut by the end", Head(kDumpMark, 5), std::nullopt, 0},
+        {"no dump", Concat({otherModel, junk}), std::nullopt, 0},
     };
 }
 

@@ -14,136 +14,48 @@
 namespace tessel::format {
 namespace {
 
+using namespace test;
+
 // A dump whose first patches carry the given names, blank-filled to 16 bytes.
 Bytes DumpNamed(std::initializer_list<std::string_view> names) {
-    auto records = test::DistinctRecords();
+    auto records = DistinctRecords();
     auto record = records.begin();
     for (auto name : names) {
-        test::SetName(*record++, name);
+        SetName(*record++, name);
     }
-    return test::DumpBytes(records);
+    return DumpBytes(records);
 }
 
+// "@" in an expected output stands for the last argument; the error text must contain errHas
+// (and be empty when errHas is).
 TEST(SyxTool, OutputErrorsAndStatus) {
-    test::TempFolder folder;
+    TempFolder folder;
     const auto& dir = folder.Path();
-    const Bytes other{0xF0, 0x43, 0xF7};
-    const Bytes oneBlock = test::Head(DumpNamed({"Warm Pad", {"ZERO\0AFTER", 10}}), 798);
-    const std::string list = folder.Write("list.syx", test::Concat({other, oneBlock}));
-    const std::string none = folder.Write("none.syx", other);
+    const Bytes gsReset{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+    const Bytes oneBlock = Head(DumpNamed({"Warm Pad", {"ZERO\0AFTER", 10}}), 798);
+    const std::string list = folder.Write("list.syx", Concat({gsReset, oneBlock}));
+    const std::string none = folder.Write("none.syx", gsReset);
     const std::string junk = folder.Write("junk.syx", {0xF0, 0x41, 0x10, 0x3D, 0x11, 0xF7});
     const std::string good = folder.Write("good.syx", DumpNamed({}));
     Bytes broken = DumpNamed({});
     broken[266 + 264] ^= 0x01;
     const std::string bad = folder.Write("bad.syx", broken);
     const std::string missing = (dir / "missing.syx").string();
-    // The search library: folders, other files and unreadable files in between.
+    std::filesystem::create_symlink(dir / "gone.syx", dir / "Broken.syx");
+    // The search library: folders, links to folders and other files in between.
     const std::string library = (dir / "library").string();
     std::filesystem::create_directories(dir / "library" / "folder.syx");
+    std::filesystem::create_directory_symlink(dir / "library" / "folder.syx",
+                                              dir / "library" / "d.syx");
     folder.Write("library/b.syx", DumpNamed({"soft pad", "Brass"}));
-    folder.Write("library/A.SYX", test::Concat({other, DumpNamed({"", "", "PadLead"})}));
-    folder.Write("library/junk.syx", {0x01, 0x02});
-    folder.Write("library/notes.txt", DumpNamed({"PAD IN TEXT FILE"}));
-    std::filesystem::create_symlink(dir / "gone.syx", dir / "library" / "Broken.syx");
+    folder.Write("library/A.SYX", Concat({gsReset, DumpNamed({"", "", "PadLead"})}));
+    for (const char* name : {"notes.txt", "d.syx.bak", "syx", "e.syxx"}) {
+        folder.Write(std::string("library/") + name, DumpNamed({"PAD IN OTHER FILE"}));
+    }
     for (const char* name : {"tab\tname.syx", "line\nbreak.syx", "back\\slash.syx"}) {
-        folder.Write(std::string("library/") + name, DumpNamed({"Odd"}));  // one line each
+        folder.Write(std::string("library/") + name, DumpNamed({"Odd pad"}));  // one line each
     }
-    const std::string goodLine =
-        good + ": patch memory dump at offset 0, 64 patches, 96 messages\n";
-    const std::string badLines = bad +
-                                 ": patch memory dump at offset 0, 64 patches, 96 messages\n" +
-                                 bad + ": message at offset 266: checksum 21, expected 20\n";
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string out;
-        std::string errHas;  // a piece of the error text, empty for none at all
-    } cases[] = {
-        {{"list", list}, 0, "11- Warm Pad        \n12- ZERO\n", ""},
-        {{"list", junk}, 1, "", ""},
-        {{"list", missing}, 2, "", "cannot read " + missing},
-        {{"list", library}, 2, "", "cannot read"},
-        {{"find", "PAD", library},
-         1,
-         "A.SYX\t13- PadLead         \nb.syx\t11- soft pad        \n",
-         "skipped Broken.syx"},
-        {{"find", "NOWHERE", dir.string()}, 0, "", ""},
-        {{"find", "odd", library},
-         1,
-         "back\\\\slash.syx\t11- Odd             \nline\\nbreak.syx\t11- Odd             \n"
-         "tab\\tname.syx\t11- Odd             \n",
-         "skipped Broken.syx"},
-        {{"find", "PAD", missing}, 2, "", "cannot read folder"},
-        {{"check", good}, 0, goodLine, ""},
-        {{"check", bad}, 1, badLines, ""},
-        {{"check", junk},
-         1,
-         junk + ": no patch memory dump, 1 messages\n" + junk +
-             ": message at offset 0: too short to hold an address and a checksum\n",
-         ""},
-        {{"check", none},
-         1,
-         none + ": no patch memory dump, 1 messages\n" + none +
-             ": message at offset 0 skipped: not a JD-800 DT1 message\n",
-         ""},
-        {{"check", good, missing, bad}, 2, goodLine + badLines, "cannot read " + missing},
-        {{}, 2, "", "missing command"},
-        {{"lsit", list}, 2, "", "unknown command 'lsit'"},
-        {{"list", list, list}, 2, "", "list takes one FILE"},
-    };
-    for (const auto& c : cases) {
-        std::ostringstream out, err;
-        const std::string what = c.args.empty() ? "" : c.args[0] + " " + c.args.back();
-        EXPECT_EQ(syx::RunSyxTool(c.args, out, err), c.status) << what;
-        EXPECT_EQ(out.str(), c.out) << what;
-        EXPECT_TRUE(c.errHas.empty() ? err.str().empty()
-                                     : err.str().find(c.errHas) != std::string::npos)
-            << what << ": " << err.str();
-    }
-    std::ostringstream help;
-    EXPECT_EQ(syx::RunSyxTool(std::vector<std::string>{"--help"}, help, help), 0);
-    EXPECT_TRUE(help.str().starts_with("Usage: tessel-syx COMMAND")) << help.str();
-}
-
-// Every command run on a descriptor that cannot take its output says so and exits 2; on a
-// file, the output of many dumps (more than one buffer) arrives whole.
-TEST(SyxTool, StandardOutputIsCheckedLikeCat) {
-    test::TempFolder folder;
-    Bytes dumps;
-    for (int i = 0; i < 50; ++i) {
-        dumps = test::Concat({dumps, DumpNamed({})});
-    }
-    const std::string many = folder.Write("many.syx", dumps);
-    const std::string written = (folder.Path() / "out.txt").string();
-    const std::string noSpace = "tessel-syx: write error: No space left on device\n";
-    const std::tuple<std::vector<std::string>, std::string, int, std::string> cases[] = {
-        {{"list", many}, written, 0, ""},
-        {{"list", many}, "/dev/full", 2, noSpace},
-        {{"check", many}, "/dev/full", 2, noSpace},
-        {{"find", "", folder.Path().string()}, "/dev/full", 2, noSpace},
-        {{"--help"}, "/dev/full", 2, noSpace},
-    };
-    for (const auto& [args, target, status, errText] : cases) {
-        const int descriptor = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        syx::CheckedOutput out(descriptor);
-        std::ostringstream err;
-        EXPECT_EQ(syx::RunWithCheckedOutput(args, out, err), status) << args[0] << " > " << target;
-        ::close(descriptor);
-        EXPECT_EQ(err.str(), errText);
-    }
-    std::ostringstream expected, file;
-    syx::RunSyxTool(std::vector<std::string>{"list", many}, expected, expected);
-    file << std::ifstream(written).rdbuf();
-    EXPECT_TRUE(expected.str().size() > 64 * 1024 && file.str() == expected.str());
-}
-
-// Check names the layout and what it passed over; convert writes only a whole dump. "@" in
-// an expected output stands for the last argument.
-TEST(SyxTool, CheckAndConvertOtherLayouts) {
-    using namespace test;
-    TempFolder folder;
-    const auto records = DistinctRecords();
-    const Bytes gsReset{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+    const Records records = DistinctRecords();
     const Bytes temporary = BuildTemporaryPatchWrite(0x10, records[0])[1];
     const Bytes by128 = Dt1Patches(records, PatchRange(0, 64), {128, 128, 128});
     const Bytes track0{0x00, 0x90, 0x3C, 0x40, 0x10, 0x3E, 0x40};
@@ -158,15 +70,39 @@ TEST(SyxTool, CheckAndConvertOtherLayouts) {
         folder.Write("1.mid", MidiFile(1, {tempo, SysexEvents(DumpNamed({}))}));
     const std::string damaged = folder.Write(
         "0.mid", MidiFile(0, {Concat({track0, DumpEventsAround(DumpNamed({}), {0x00, 0x3C})})}));
-    const std::string none = folder.Write("none.syx", gsReset);
-    const std::string out = (folder.Path() / "out.syx").string();
+    const std::string out = (dir / "out.syx").string();
     const std::string kept = folder.Write("kept.syx", {0x4B});
+    const std::string goodLine =
+        good + ": patch memory dump at offset 0, 64 patches, 96 messages\n";
+    const std::string badLines = bad +
+                                 ": patch memory dump at offset 0, 64 patches, 96 messages\n" +
+                                 bad + ": message at offset 266: checksum 21, expected 20\n";
     const struct {
         std::vector<std::string> args;
         int status;
         std::string out;
-        std::string errHas = "";  // a piece of the error text, empty for none
+        std::string errHas = "";
     } cases[] = {
+        {{"list", list}, 0, "11- Warm Pad        \n12- ZERO\n"},
+        {{"list", junk}, 1, ""},
+        {{"list", missing}, 2, "", "cannot read " + missing},
+        {{"find", "PAD", library},
+         0,
+         "A.SYX\t13- PadLead         \nb.syx\t11- soft pad        \n"
+         "back\\\\slash.syx\t11- Odd pad         \nline\\nbreak.syx\t11- Odd pad         \n"
+         "tab\\tname.syx\t11- Odd pad         \n"},
+        {{"find", "NOWHERE", dir.string()}, 1, "", "skipped Broken.syx"},
+        {{"find", "PAD", missing}, 2, "", "cannot read folder"},
+        {{"check", good}, 0, goodLine},
+        {{"check", junk},
+         1,
+         "@: no patch memory dump, 1 messages\n@: message at offset 0: too short to hold an "
+         "address and a checksum\n"},
+        {{"check", none},
+         1,
+         "@: no patch memory dump, 1 messages\n@: message at offset 0 skipped: not a JD-800 DT1 "
+         "message\n"},
+        {{"check", good, missing, bad}, 2, goodLine + badLines, "cannot read " + missing},
         {{"check", pairs},
          0,
          "@: patch memory assembled by address from 128 DT1 messages of 128 "
@@ -195,24 +131,55 @@ TEST(SyxTool, CheckAndConvertOtherLayouts) {
          0,
          "@: 64 patches of " + format1 + ", 0 empty slots\n"},
         {{"convert", none, kept}, 1, "", "holds no JD-800 patch memory"},
-        {{"convert", pairs, (folder.Path() / "no" / "out.syx").string()}, 2, "", "cannot write"},
+        {{"convert", pairs, (dir / "no" / "out.syx").string()}, 2, "", "cannot write"},
         {{"convert", "--device-id", "129", pairs, out}, 2, "", "from 1 to 128"},
-        {{"convert", pairs}, 2, "", "convert takes IN and OUT"},
+        {{"lsit", list}, 2, "", "unknown command 'lsit'"},
     };
     for (const auto& c : cases) {
-        std::ostringstream out, err;
+        std::ostringstream output, err;
         std::string expected = c.out;
         for (auto at = expected.find('@'); at != std::string::npos; at = expected.find('@', at)) {
             expected.replace(at, 1, c.args.back());
         }
-        EXPECT_EQ(syx::RunSyxTool(c.args, out, err), c.status) << c.args[1];
-        EXPECT_EQ(out.str(), expected) << c.args[1];
+        const std::string what = c.args[0] + " " + c.args.back();
+        EXPECT_EQ(syx::RunSyxTool(c.args, output, err), c.status) << what;
+        EXPECT_EQ(output.str(), expected) << what;
         EXPECT_TRUE(c.errHas.empty() ? err.str().empty()
                                      : err.str().find(c.errHas) != std::string::npos)
-            << c.args[1] << ": " << err.str();
+            << what << ": " << err.str();
     }
     EXPECT_EQ(FileBytes(out), DumpBytes(records, 0x7F));
     EXPECT_EQ(FileBytes(kept), Bytes{0x4B});
+}
+
+// A command whose output cannot be written says so and exits 2; on a file, the output of many
+// dumps (more than one buffer) arrives whole.
+TEST(SyxTool, StandardOutputIsCheckedLikeCat) {
+    TempFolder folder;
+    Bytes dumps;
+    for (int i = 0; i < 50; ++i) {
+        dumps = Concat({dumps, DumpNamed({})});
+    }
+    const std::string many = folder.Write("many.syx", dumps);
+    const std::string written = (folder.Path() / "out.txt").string();
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {written, 0, ""},
+        {"/dev/full", 2, "tessel-syx: write error: No space left on device\n"},
+    };
+    for (const auto& [target, status, errText] : cases) {
+        const int descriptor = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        syx::CheckedOutput out(descriptor);
+        std::ostringstream err;
+        EXPECT_EQ(syx::RunWithCheckedOutput(std::vector<std::string>{"list", many}, out, err),
+                  status)
+            << target;
+        ::close(descriptor);
+        EXPECT_EQ(err.str(), errText);
+    }
+    std::ostringstream expected, file;
+    syx::RunSyxTool(std::vector<std::string>{"list", many}, expected, expected);
+    file << std::ifstream(written).rdbuf();
+    EXPECT_TRUE(expected.str().size() > 64 * 1024 && file.str() == expected.str());
 }
 
 }  // namespace
