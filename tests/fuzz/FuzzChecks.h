@@ -5,10 +5,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "library/format/DumpFile.h"
 #include "library/format/DumpReaders.h"
 #include "library/format/DumpSurvey.h"
-#include "library/format/MidiFile.h"
 
 namespace tessel::format::fuzz {
 
@@ -53,9 +51,9 @@ inline void CheckStartAndNames(std::span<const std::uint8_t> bytes,
             "names past 88 or without a DT1 to patch memory");
 }
 
-// The check finds the layout and the names the readers find, and every held patch is the
-// record read alone (a standard layout may hold a whole record past its last whole block,
-// which is not listed).
+// The check finds the layout and the names the readers find; every held patch is the record
+// read alone (a standard layout may hold a whole record past its last whole block, which is
+// not listed), and no record lies at a negative index.
 inline void CheckHeldPatches(std::span<const std::uint8_t> bytes,
                              const std::vector<PatchEntry>& names,
                              const std::vector<int>& indices) {
@@ -63,6 +61,7 @@ inline void CheckHeldPatches(std::span<const std::uint8_t> bytes,
     const DumpSurvey survey = SurveyDumpBytes(bytes);
     Require(survey.layout == held.layout && survey.patches == names.size(), "the check agrees");
     for (int index : indices) {
+        Require(index >= 0 || !ReadPatchRecordFromBytes(bytes, index), "a negative index");
         const bool listed = std::any_of(names.begin(), names.end(), [index](const auto& entry) {
             return entry.index == index;
         });
@@ -77,11 +76,8 @@ inline void CheckHeldPatches(std::span<const std::uint8_t> bytes,
 
 // Indices worth a record read: the first two, the last listed, one past it, one from the data.
 inline std::vector<int> RecordIndices(std::span<const std::uint8_t> bytes, std::size_t names) {
-    std::vector<int> indices{0, 1, static_cast<int>(names), static_cast<int>(names) - 1, -1};
-    if (!bytes.empty()) {
-        indices.push_back(bytes.back() % 80);
-    }
-    return indices;
+    const int n = static_cast<int>(names);
+    return {0, 1, n - 1, n, -1, bytes.empty() ? 0 : bytes.back() % 80};
 }
 
 }  // namespace tessel::format::fuzz

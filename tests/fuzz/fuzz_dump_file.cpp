@@ -2,13 +2,8 @@
 // marks, blocks, headers and records across refills: the answers must equal the in-memory ones.
 #include <sys/mman.h>
 
-#include <cstddef>
-#include <cstdint>
 #include <fstream>
-#include <string>
 
-#include "library/format/FileWindow.h"
-#include "library/format/MessageCheck.h"
 #include "tests/fuzz/FuzzChecks.h"
 
 using namespace tessel::format;
@@ -30,9 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 
     const auto names = ReadPatchNamesFromBytes(bytes);
-    FileWindow forStart(file, chunk);
+    FileWindow forStart(file, chunk), forNames(file, chunk);
     fuzz::Require(detail::FindDumpStartIn(forStart) == FindDumpStartInBytes(bytes), "same start");
-    FileWindow forNames(file, chunk);
     fuzz::Require(detail::ReadPatchNamesIn(forNames) == names, "same names");
     for (int index : fuzz::RecordIndices(bytes, names.size())) {
         FileWindow forRecord(file, chunk);
@@ -42,6 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::error_code error;
     fuzz::Require(CheckMessages(file, error) == CheckMessagesInBytes(bytes) && !error,
-                  "same message report");
+                  "same check");
     return 0;
 }

@@ -1,9 +1,6 @@
-// Writes the seed corpus for the dump fuzzers: fuzz_seeds FOLDER
+// Writes the seed corpus for the dump fuzzers: fuzz_seeds FOLDER. The seeds are the files of
+// the reading tests, and a small MIDI file of two patches by address among other events.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
 #include "tests/format/LayoutFixtures.h"
 
@@ -17,14 +14,11 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
-    // The files of the reading tests, and two small ones: two patches by address, and a MIDI
-    // file of them among other events.
     const Records records = DistinctRecords();
     const Bytes two =
         Concat({Dt1Patches(records, {63}, {384}), Dt1Patches(records, {0}, {256, 128})});
     const Bytes notes{0x00, 0x90, 0x3C, 0x40, 0x10, 0x3E, 0x40, 0x00, 0xFF, 0x01, 0x01, 0x41};
-    std::vector<Bytes> seeds{two,
-                             MidiFile(1, {notes, Concat({notes, SysexEvents(two, 50), notes})})};
+    std::vector<Bytes> seeds{MidiFile(1, {notes, Concat({notes, SysexEvents(two, 50), notes})})};
     for (const auto& c : DumpCases()) {
         seeds.push_back(c.bytes);
     }
@@ -33,9 +27,8 @@ int main(int argc, char** argv) {
     }
     for (std::size_t i = 0; i < seeds.size(); ++i) {
         std::ofstream out(folder / ("seed-" + std::to_string(i)), std::ios::binary);
-        if (!out.write(reinterpret_cast<const char*>(seeds[i].data()),
-                       static_cast<std::streamsize>(seeds[i].size()))
-                 .flush()) {
+        out.write(reinterpret_cast<const char*>(seeds[i].data()), std::streamsize(seeds[i].size()));
+        if (!out.flush()) {
             std::fprintf(stderr, "fuzz_seeds: cannot write into %s\n", folder.c_str());
             return 1;
         }
