@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "tests/format/LayoutFixtures.h"
 #include "tests/gui/LibrarianWindowFixture.h"
 
 namespace tessel::test {

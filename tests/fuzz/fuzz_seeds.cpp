@@ -2,7 +2,7 @@
 // the reading tests, and a small MIDI file of two patches by address among other events.
 #include <cstdio>
 
-#include "tests/format/LayoutFixtures.h"
+#include "tests/format/DumpFixtures.h"
 
 using namespace tessel::format;
 using namespace tessel::format::test;
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     const Bytes notes{0x00, 0x90, 0x3C, 0x40, 0x10, 0x3E, 0x40, 0x00, 0xFF, 0x01, 0x01, 0x41};
     std::vector<Bytes> seeds{MidiFile(1, {notes, Concat({notes, SysexEvents(two, 50), notes})})};
     for (const auto& c : DumpCases()) {
-        seeds.push_back(c.bytes);
+        seeds.push_back(std::get<1>(c));
     }
     for (const auto& file : LayoutFiles()) {
         seeds.push_back(file.bytes);
