@@ -5,10 +5,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "library/format/DumpFile.h"
 #include "library/format/DumpReaders.h"
 #include "library/format/DumpSurvey.h"
-#include "library/format/MidiFile.h"
 
 namespace tessel::format::fuzz {
 
@@ -23,9 +21,10 @@ inline bool MarkAt(std::span<const std::uint8_t> bytes, std::size_t at) {
     return at + detail::kDumpMarkSize <= bytes.size() && detail::IsDumpMark(bytes.data() + at);
 }
 
-// The start is the first mark. A standard layout lists two names per whole block after it;
-// any other lists at most the 64 patches, in patch order, and nothing without a DT1 that
-// may reach patch memory. A MIDI file's names come from its exclusive events instead.
+// The start is the first mark. Names come in patch order, at most 16 bytes without a zero
+// byte. A standard layout lists two a whole block after its start; any other at most the 64
+// patches, and only after a DT1 that may reach patch memory. A MIDI file's names come from its
+// exclusive events instead.
 inline void CheckStartAndNames(std::span<const std::uint8_t> bytes,
                                const std::optional<std::uint64_t>& start,
                                const std::vector<PatchEntry>& names) {
@@ -39,30 +38,30 @@ inline void CheckStartAndNames(std::span<const std::uint8_t> bytes,
         Require(names[i].name.size() <= kPatchNameSize, "a name longer than 16");
         Require(names[i].name.find('\0') == std::string::npos, "a zero byte in a name");
     }
+    MemoryWindow window(bytes);
     if (IsMidiFile(bytes)) {
         return;
     }
-    MemoryWindow window(bytes);
     if (detail::StandardStartIn(window)) {
         Require(names.size() == 2 * ((bytes.size() - end) / kPairBlockSize), "two names a block");
         return;
     }
-    Require(names.empty() || names.back().index < static_cast<int>(kPatchCount),
-            "a patch past 88 assembled");
-    Require(names.empty() || detail::FindMark(bytes, detail::IsPatchMemoryMark),
-            "names without a DT1 to patch memory");
+    Require(names.empty() || (names.back().index < static_cast<int>(kPatchCount) &&
+                              detail::FindMark(bytes, detail::IsPatchMemoryMark)),
+            "names past 88 or without a DT1 to patch memory");
 }
 
-// The held patches, the names and the check agree; a record read alone is the held one.
+// The check finds the layout and the names the readers find; every held patch is the record
+// read alone (a standard layout may hold a whole record past its last whole block, which is
+// not listed), and no record lies at a negative index.
 inline void CheckHeldPatches(std::span<const std::uint8_t> bytes,
                              const std::vector<PatchEntry>& names,
                              const std::vector<int>& indices) {
     const HeldPatches held = ReadHeldPatchesFromBytes(bytes);
     const DumpSurvey survey = SurveyDumpBytes(bytes);
-    Require(survey.layout == held.layout, "the check finds the layout the readers find");
-    Require(survey.patches == names.size(), "the check counts the names");
-    // A standard layout may hold a whole record past its last whole block, which is not listed.
+    Require(survey.layout == held.layout && survey.patches == names.size(), "the check agrees");
     for (int index : indices) {
+        Require(index >= 0 || !ReadPatchRecordFromBytes(bytes, index), "a negative index");
         const bool listed = std::any_of(names.begin(), names.end(), [index](const auto& entry) {
             return entry.index == index;
         });
@@ -77,14 +76,8 @@ inline void CheckHeldPatches(std::span<const std::uint8_t> bytes,
 
 // Indices worth a record read: the first two, the last listed, one past it, one from the data.
 inline std::vector<int> RecordIndices(std::span<const std::uint8_t> bytes, std::size_t names) {
-    std::vector<int> indices{0, 1, static_cast<int>(names), -1};
-    if (names > 0) {
-        indices.push_back(static_cast<int>(names) - 1);
-    }
-    if (!bytes.empty()) {
-        indices.push_back(bytes.back() % 80);
-    }
-    return indices;
+    const int n = static_cast<int>(names);
+    return {0, 1, n - 1, n, -1, bytes.empty() ? 0 : bytes.back() % 80};
 }
 
 }  // namespace tessel::format::fuzz

@@ -1,10 +1,7 @@
 // Arbitrary bytes read as a Standard MIDI File: the reading stays inside the bytes, takes
 // its exclusive bytes only from them, and the dump readers see in the file what they see in
 // those exclusive bytes.
-#include <cstddef>
-#include <cstdint>
 
-#include "library/format/MidiFile.h"
 #include "tests/fuzz/FuzzChecks.h"
 
 using namespace tessel::format;
