@@ -156,6 +156,20 @@ TEST(LibrarianDlgClose, UserMovesAreWrittenChoicesFromCodeAreNot) {
               "[config]\npar_Range=6\npar_Motif=1\npar_Velo=100\npar_Tempo=140\npar_TestSel=1\n");
 }
 
+// Preview is the default button: Return plays it wherever the focus is, buttons aside.
+TEST(LibrarianDlgPreview, ReturnPressesPreview) {
+    WindowFixture f;
+    f.Start();
+    int previews = 0;
+    QObject::connect(f.Find<QPushButton>("previewButton"), &QPushButton::clicked,
+                     [&] { ++previews; });
+    for (const char* name : {"fileList", "searchField", "rangeSlider"}) {
+        QTest::keyClick(f.Find(name), Qt::Key_Return);
+    }
+    EXPECT_EQ(previews, 3);
+    EXPECT_TRUE(f.window->isVisible());
+}
+
 const std::string kLatin1 = "caf\xE9.syx";  // no valid UTF-8, shown as "caf\xE9.syx"
 
 // Listed in this order: A&B.syx (dump A), Bank.syx (dump U with names for Find), bank.syx

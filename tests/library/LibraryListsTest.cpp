@@ -67,6 +67,22 @@ TEST(IsSamePath, AskTheFileSystemWhereBothExist) {
     }
 }
 
+// A stored path's file name follows either platform's last separator; a file entry is found by
+// its exact spelling first, then by the first entry it begins, ignoring case.
+TEST(LibraryText, StoredPathsFindTheirFileEntry) {
+    EXPECT_EQ(NameAfterLastSeparator("D:/mixed\\sub/x.syx"), "x.syx");
+    EXPECT_EQ(NameAfterLastSeparator("/music/a\\caf\xE9.syx"), "caf\xE9.syx");
+    EXPECT_EQ(NameAfterLastSeparator("bank.syx"), std::nullopt);
+    const std::tuple<QStringList, QString, int> cases[] = {
+        {{"a.syx", "Bank.syx", "bank.syx.old.syx"}, "BANK.SYX", 1},
+        {{"Bank.syx", "bank.syx"}, "bank.syx", 1},
+        {{"a.syx"}, "a.syx.syx", -1},
+    };
+    for (const auto& [entries, name, row] : cases) {
+        EXPECT_EQ(FindFileEntry(entries, name), row) << name.toStdString();
+    }
+}
+
 // Name bytes show one character each; a search keeps 19 single-byte characters.
 TEST(LibraryText, PatchEntriesAndSearchTexts) {
     EXPECT_EQ(PatchListEntry({0, "\xE9t\xE9"}), QString::fromUtf8("11- \u00E9t\u00E9"));
