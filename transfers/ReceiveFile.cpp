@@ -1,41 +1,20 @@
 #include "transfers/ReceiveFile.h"
 
 #include <cerrno>
-#include <random>
 #include <system_error>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "core/files/FileSteps.h"
 
 namespace tessel::transfers {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace files;
 
 constexpr int kNameAttempts = 8;
 
 std::string ErrnoText() {
     return std::generic_category().message(errno);
-}
-
-std::FILE* OpenFile(const fs::path& path, const char* mode) {
-#if defined(_WIN32)
-    std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
-    return _wfopen(path.c_str(), wideMode.c_str());
-#else
-    return std::fopen(path.c_str(), mode);
-#endif
-}
-
-bool SyncToDisk(std::FILE* file) {
-#if defined(_WIN32)
-    return _commit(_fileno(file)) == 0;
-#else
-    return ::fsync(fileno(file)) == 0;
-#endif
 }
 
 // Appending writes nothing and truncates nothing: it only proves the target can be written,
@@ -50,29 +29,11 @@ bool TargetWritable(const fs::path& target, std::string& reason) {
     return true;
 }
 
-void KeepPermissionsOf(const fs::path& target, const fs::path& temporary) {
-    std::error_code error;
-    const auto status = fs::status(target, error);
-    if (!error && fs::exists(status)) {
-        fs::permissions(temporary, status.permissions(), error);
-    }
-}
-
-fs::path TemporarySibling(const fs::path& target) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::random_device random;
-    std::string tag;
-    for (int i = 0; i < 12; ++i) {
-        tag += kHex[random() % 16];
-    }
-    return target.parent_path() / ("." + target.filename().string() + "." + tag + ".tmp");
-}
-
 // "x": a file that did not exist before, never another's.
 std::FILE* CreateTemporary(const fs::path& target, fs::path& temporary, std::string& reason) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         temporary = TemporarySibling(target);
-        if (std::FILE* file = OpenFile(temporary, "wbx")) {
+        if (std::FILE* file = CreateExclusive(temporary)) {
             return file;
         }
         if (errno != EEXIST) {

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <optional>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -13,44 +12,16 @@
 #include <unistd.h>
 #endif
 
+#include "core/files/FileSteps.h"
+
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace files;
 
 constexpr int kNameAttempts = 8;
 constexpr int kMaxLinkHops = 40;  // as the kernel's own limit for a chain of links
-
-fs::path TemporarySibling(const fs::path& target) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::random_device random;
-    // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict on "." + std::string.
-    std::string name(".");
-    name += target.filename().string();
-    name += '.';
-    for (int i = 0; i < 12; ++i) {
-        name += kHex[random() % 16];
-    }
-    name += ".tmp";
-    return target.parent_path() / name;
-}
-
-// Opens a file that did not exist before ("x": fail rather than reuse another's file).
-std::FILE* CreateExclusive(const fs::path& path) {
-#if defined(_WIN32)
-    return _wfopen(path.c_str(), L"wbx");
-#else
-    return std::fopen(path.c_str(), "wbx");
-#endif
-}
-
-bool SyncToDisk(std::FILE* file) {
-#if defined(_WIN32)
-    return _commit(_fileno(file)) == 0;
-#else
-    return ::fsync(fileno(file)) == 0;
-#endif
-}
 
 std::error_code LastError() {
     return std::error_code(errno, std::generic_category());
@@ -68,14 +39,6 @@ bool WriteAndClose(std::FILE* file, std::string_view content, std::error_code& e
         error = LastError();
     }
     return written && closed;
-}
-
-void KeepPermissionsOf(const fs::path& target, const fs::path& temporary) {
-    std::error_code error;
-    const auto status = fs::status(target, error);
-    if (!error && fs::exists(status)) {
-        fs::permissions(temporary, status.permissions(), error);
-    }
 }
 
 // The file a chain of symbolic links ends in (it may not exist yet), so that the link itself
