@@ -8,7 +8,7 @@
 
 #include "preview/Motifs.h"
 #include "preview/PreviewValues.h"
-#include "preview/RunSignal.h"
+#include "core/threads/RunSignal.h"
 
 namespace tessel::midi {
 class MidiPortLayer;

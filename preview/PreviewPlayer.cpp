@@ -4,7 +4,7 @@
 
 #include "preview/PreviewPatterns.h"
 #include "preview/RunPriority.h"
-#include "preview/RunSignal.h"
+#include "core/threads/RunSignal.h"
 
 namespace tessel::preview {
 

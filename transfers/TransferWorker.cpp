@@ -11,24 +11,18 @@ void TransferThread::Start(std::function<void()> run) {
 }
 
 void TransferThread::Stop() {
-    {
-        std::lock_guard lock(lock_);
-        stopRequested_ = true;
-    }
-    stopSignal_.notify_all();
+    stopRequested_.Set();
     if (thread_.joinable()) {
         thread_.join();
     }
 }
 
 bool TransferThread::Pause(std::chrono::milliseconds duration) {
-    std::unique_lock lock(lock_);
-    return !stopSignal_.wait_for(lock, duration, [this] { return stopRequested_; });
+    return !stopRequested_.WaitFor(duration);
 }
 
 bool TransferThread::StopRequested() const {
-    std::lock_guard lock(lock_);
-    return stopRequested_;
+    return stopRequested_.IsSet();
 }
 
 }  // namespace tessel::transfers

@@ -4,10 +4,10 @@
 // TransferView, ending every run with TransferEnded. Stop() ends a run early: its pauses end
 // at once, and the window's close has already ended its MIDI and message waits.
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <thread>
+
+#include "core/threads/RunSignal.h"
 
 namespace tessel {
 class UserPrompts;
@@ -53,9 +53,7 @@ public:
     bool StopRequested() const;
 
 private:
-    mutable std::mutex lock_;
-    std::condition_variable stopSignal_;
-    bool stopRequested_ = false;
+    RunSignal stopRequested_;
     std::thread thread_;
 };
 

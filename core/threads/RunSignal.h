@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace tessel::preview {
+namespace tessel {
 
 class RunSignal {
 public:
@@ -28,4 +28,4 @@ private:
     bool set_ = false;
 };
 
-}  // namespace tessel::preview
+}  // namespace tessel

@@ -1,6 +1,6 @@
-#include "preview/RunSignal.h"
+#include "core/threads/RunSignal.h"
 
-namespace tessel::preview {
+namespace tessel {
 
 void RunSignal::Set() {
     {
@@ -20,4 +20,4 @@ bool RunSignal::WaitUntil(Clock::time_point deadline) {
     return changed_.wait_until(lock, deadline, [this] { return set_; });
 }
 
-}  // namespace tessel::preview
+}  // namespace tessel
