@@ -1,5 +1,7 @@
 #include "bench/hardening/Harness.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -97,31 +99,30 @@ bool Unchanged(const Snapshot& before, const Snapshot& after,
 }
 
 // Patch memory is 64 records of 384 bytes at 05 00 00, sent as 96 blocks of 256 bytes.
+namespace {
+
+// The 24,576 bytes of patch memory as the standard 96-message dump file.
+Bytes AsDumpFile(std::span<const std::uint8_t> memory) {
+    std::array<format::PatchRecord, format::kPatchCount> records{};
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        std::copy_n(memory.begin() + std::ptrdiff_t(i * records[i].size()), records[i].size(),
+                    records[i].begin());
+    }
+    return format::BuildPatchMemoryDumpFile(0x10, records);
+}
+
+}  // namespace
+
 Bytes MakeDump(int seed) {
     Bytes memory(64 * 384);
     for (std::size_t i = 0; i < memory.size(); ++i) {
         memory[i] = std::uint8_t((i * 7 + std::size_t(seed) * 13) % 96 + 32);
     }
-    Bytes dump;
-    for (std::size_t block = 0; block < 96; ++block) {
-        const auto message = format::BuildDt1(
-            0x10, format::AddressPlus(format::kPatchMemoryAddress, std::uint32_t(block * 256)),
-            std::span(memory).subspan(block * 256, 256));
-        dump.insert(dump.end(), message.begin(), message.end());
-    }
-    return dump;
+    return AsDumpFile(memory);
 }
 
 Bytes MemoryAsDump(const midi::VirtualJd800& instrument) {
-    const std::vector<std::uint8_t> memory = instrument.PatchMemory();
-    Bytes dump;
-    for (std::size_t block = 0; block < 96; ++block) {
-        const auto message = format::BuildDt1(
-            0x10, format::AddressPlus(format::kPatchMemoryAddress, std::uint32_t(block * 256)),
-            std::span(memory).subspan(block * 256, 256));
-        dump.insert(dump.end(), message.begin(), message.end());
-    }
-    return dump;
+    return AsDumpFile(instrument.PatchMemory());
 }
 
 long ResidentKiB() {
